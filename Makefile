@@ -1,0 +1,54 @@
+# tavrin: set-up, build, tests and the default show.
+# make show   set up, build and play the default show (renders a video without a display)
+# make test   set up, build and run every test (Linux, Windows under Wine, fuzzing)
+
+JOBS ?= $(shell nproc)
+BUILD ?= build
+BUILD_WIN ?= build-win
+BUILD_FUZZ ?= build-fuzz
+FUZZ_SECONDS ?= 60
+SEED ?= 42
+
+.PHONY: all setup build build-linux build-win build-fuzz test test-linux test-win fuzz bench show clean
+
+all: build
+
+setup:
+	@bash scripts/setup.sh
+
+build: setup build-linux build-win
+
+build-linux:
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DTAVRIN_WIN_TOOL=$(CURDIR)/$(BUILD_WIN)/tavrin.exe >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+
+build-win:
+	@cmake -S . -B $(BUILD_WIN) -DCMAKE_BUILD_TYPE=Release -DTAVRIN_BENCH=OFF \
+		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake >/dev/null
+	@cmake --build $(BUILD_WIN) -j $(JOBS)
+
+build-fuzz:
+	@CXX=clang++ cmake -S . -B $(BUILD_FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRIN_FUZZ=ON \
+		-DTAVRIN_TESTS=OFF -DTAVRIN_BENCH=OFF >/dev/null
+	@cmake --build $(BUILD_FUZZ) -j $(JOBS) --target payload_fuzz
+
+test: build build-fuzz
+	@$(MAKE) --no-print-directory test-linux test-win fuzz
+
+test-linux:
+	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+test-win:
+	@cd $(BUILD_WIN) && ctest --output-on-failure
+
+fuzz:
+	@bash tests/fuzz/run.sh $(BUILD_FUZZ)/tests/fuzz/payload_fuzz $(FUZZ_SECONDS)
+
+bench: build-linux
+	@$(BUILD)/bench/core_bench
+
+show: setup build-linux
+	@$(BUILD)/tavrin describe $(SEED)
+
+clean:
+	rm -rf $(BUILD) $(BUILD_WIN) $(BUILD_FUZZ)

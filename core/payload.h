@@ -1,0 +1,61 @@
+// Show payload: the trailer at the end of a file, the payload buffer and its track table.
+#pragma once
+#include <stddef.h>
+#include <stdint.h>
+
+enum : uint32_t {
+    payload_trailer_size = 12,
+    track_record_size = 64,
+};
+extern const char payload_magic[8]; // "TAVRINJ1"
+
+struct track_record {
+    float tempo_bpm;
+    float beat_origin;
+    float show_length;
+    float mood_x;
+    float mood_y;
+    float feature_rate;
+    float loop_length;
+    uint32_t feature_offset;
+    uint32_t feature_count;
+    uint32_t energy_offset;
+    uint32_t energy_count;
+    uint32_t mp3_offset;
+    uint32_t mp3_length;
+    uint32_t sample_rate;
+    uint32_t loop_samples;
+    uint32_t mp3_kbps;
+};
+
+// Process-wide payload state, published by the loaders.
+extern uint8_t* payload;        // null when no payload was read
+extern uint32_t payload_bytes;  // bytes of the payload actually in the buffer
+extern int32_t track_count;     // usable records; 0 when anything failed
+
+// Record k, read in place from the buffer (little-endian fields). Requires k < track_count.
+track_record read_track_record(const uint8_t* payload_buffer, int k);
+
+// Whether a record's three blocks lie within `bytes` (sums made without overflow).
+bool track_blocks_fit(const track_record& r, uint32_t bytes);
+
+// Checks the 12-byte trailer of a file of `file_length` bytes; stores payload_size on success.
+bool check_payload_trailer(const uint8_t trailer[12], uint64_t file_length, uint32_t* payload_size);
+
+// Last step of loading: `bytes_read` bytes are in `buffer` (which becomes the payload).
+// Sets payload_bytes and track_count from the signed count at offset 0.
+void publish_payload(uint8_t* buffer, uint32_t bytes_read);
+
+// The file a Linux player reads: TAVRIN_SELF when set and not empty, else /proc/self/exe.
+const char* linux_payload_path(const char* tavrin_self);
+
+// Loads with the Linux rules from a named file (size > 12, a full read of the payload).
+void load_show_payload_file(const char* path);
+// Loads with the Windows rules from a file held in memory: the size is taken as 32 bits and
+// the payload read may deliver fewer bytes than asked (`deliverable` caps what a read returns).
+void load_show_payload_bytes(const uint8_t* file, uint64_t file_length, uint64_t deliverable);
+// The player's step: the Linux rules over linux_payload_path(getenv("TAVRIN_SELF")).
+void load_show_payload();
+
+// Frees the buffer and resets the state (tools and tests; the player never frees it).
+void release_show_payload();

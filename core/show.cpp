@@ -1,0 +1,201 @@
+#include "core/show.h"
+
+#include <math.h>
+#include <string.h>
+
+#include "core/rng.h"
+#include "looks/palette.h"
+
+show_values show;
+int32_t chosen_track = -1;
+
+float plan_start[plan_capacity + 1];
+int8_t plan_variant[plan_capacity];
+uint8_t plan_kind[plan_capacity];
+uint32_t plan_key[plan_capacity];
+int32_t plan_count;
+
+uint8_t phrase_effect[phrase_capacity];
+uint8_t phrase_cover[phrase_capacity];
+uint8_t phrase_cover_shape[phrase_capacity];
+uint8_t phrase_cover_style[phrase_capacity];
+
+static const uint8_t both_groups_kinds[4] = {6, 2, 3, 8};
+static const uint8_t calm_kinds[9] = {0, 1, 2, 4, 7, 6, 0, 2, 3};
+static const uint8_t lively_kinds[9] = {0, 3, 8, 7, 1, 4, 6, 0, 5};
+
+void reset_show_values() {
+    show.beats_per_second = 2.0f;
+    show.beat_origin = 0.0f;
+    show.show_length = 16.0f;
+    show.feature_rate = 20.0f;
+    show.loop_length = 0.0f;
+    show.features = nullptr;
+    show.feature_count = 0;
+    show.energy = nullptr;
+    show.energy_count = 0;
+    chosen_track = -1;
+}
+
+void reset_plans() {
+    memset(plan_start, 0, sizeof plan_start);
+    memset(plan_variant, 0, sizeof plan_variant);
+    memset(plan_kind, 0, sizeof plan_kind);
+    memset(plan_key, 0, sizeof plan_key);
+    plan_count = 0;
+    memset(phrase_effect, 0, sizeof phrase_effect);
+    memset(phrase_cover, 0, sizeof phrase_cover);
+    memset(phrase_cover_shape, 0, sizeof phrase_cover_shape);
+    memset(phrase_cover_style, 0, sizeof phrase_cover_style);
+}
+
+const char* track_record_problem(const track_record& r, uint32_t bytes) {
+    const uint64_t n = bytes;
+    if ((uint64_t)r.feature_offset + 4ull * r.feature_count > n) return "the feature list reaches past the payload";
+    if ((uint64_t)r.energy_offset + r.energy_count > n) return "the energy list reaches past the payload";
+    if ((uint64_t)r.mp3_offset + r.mp3_length > n) return "the MP3 stream reaches past the payload";
+    if (!(isfinite(r.tempo_bpm) && r.tempo_bpm > 0.0f)) return "tempo_bpm is not a positive number";
+    if (!isfinite(r.beat_origin)) return "beat_origin is not a finite number";
+    if (!isfinite(r.show_length)) return "show_length is not a finite number";
+    if (!(isfinite(r.feature_rate) && r.feature_rate > 0.0f)) return "feature_rate is not a positive number";
+    if (!(isfinite(r.loop_length) && r.loop_length >= 0.0f)) return "loop_length is negative or not a number";
+    if (r.sample_rate == 0) return "sample_rate is 0";
+    return nullptr;
+}
+
+bool track_record_playable(const track_record& r, uint32_t bytes) { return !track_record_problem(r, bytes); }
+
+void choose_track() {
+    float best = 1.0e9f;
+    int index = -1;
+    for (int k = 0; k < track_count; ++k) {
+        track_record r = read_track_record(payload, k);
+        float dx = r.mood_x - MOOD[0];
+        float dy = r.mood_y - MOOD[1];
+        float d = 1.3f * dx * dx + dy * dy;
+        float score = d + 0.05f * rng_next();
+        if (score < best) {
+            best = score;
+            index = k;
+        }
+    }
+    if (index < 0) return;
+    track_record r = read_track_record(payload, index);
+    if (!track_record_playable(r, payload_bytes)) return;
+    show.beats_per_second = r.tempo_bpm / 60.0f;
+    show.beat_origin = r.beat_origin;
+    show.show_length = r.show_length;
+    show.feature_rate = r.feature_rate;
+    show.loop_length = r.loop_length;
+    show.features = payload + r.feature_offset;
+    show.feature_count = r.feature_count;
+    show.energy = payload + r.energy_offset;
+    show.energy_count = r.energy_count;
+    chosen_track = index;
+}
+
+float energy_at(float t) {
+    if (show.energy_count == 0) return 0.5f;
+    if (show.loop_length > 0.0f) t = fmodf(t, show.loop_length);
+    float x = (t - show.beat_origin) * show.beats_per_second / 16.0f;
+    uint32_t last = show.energy_count - 1;
+    uint32_t i;
+    if (!(x >= 1.0f))
+        i = 0; // below one entry, negative or not a number
+    else if (x >= (float)last)
+        i = last;
+    else
+        i = (uint32_t)x;
+    return (float)show.energy[i] * 0.003921569f;
+}
+
+void build_show_plan() {
+    const float bar = 4.0f / show.beats_per_second;
+    const float mood_x = MOOD[0];
+    int b = 0;
+    int previous_group = -1;
+    int variant = 0;
+    int previous_kind = -1;
+    int i = 0;
+    for (; i < plan_capacity; ++i) {
+        float h = b == 0 ? 0.0f : (float)b * bar + show.beat_origin;
+        if (h >= show.show_length) break;
+        int g = b / 8;
+        if (g != previous_group) {
+            if (g == 0) {
+                variant = 0;
+            } else {
+                float r = rng_next();
+                variant = r < 0.2f ? -1 : (g + rng_below(2)) % 2;
+            }
+        }
+        float m = 0.3f * mood_x + 0.7f * energy_at(h + bar);
+        int length;
+        if (m < 0.35f)
+            length = 8;
+        else if (m < 0.6f)
+            length = 4;
+        else if (m < 0.82f)
+            length = 2;
+        else
+            length = rng_next() < 0.5f ? 1 : 2;
+        if (length != 1)
+            while (b % length != 0) length /= 2;
+        int kind;
+        do {
+            if (variant == -1)
+                kind = both_groups_kinds[rng_below(4)];
+            else if (m < 0.55f)
+                kind = calm_kinds[rng_below(9)];
+            else
+                kind = lively_kinds[rng_below(9)];
+        } while (kind == previous_kind);
+        if (i == 0) kind = 1;
+        plan_start[i] = h;
+        plan_variant[i] = (int8_t)variant;
+        plan_kind[i] = (uint8_t)kind;
+        plan_key[i] = (uint32_t)(int32_t)(rng_next() * 16777215.0f) * 251u + 1u;
+        b += length;
+        previous_group = g;
+        previous_kind = kind;
+    }
+    plan_count = i;
+    plan_start[i] = show.show_length + 10.0f;
+}
+
+void build_phrase_plan(bool pattern_exists) {
+    const float bps = show.beats_per_second;
+    const float w = 4.0f / bps;
+    const float length = show.show_length;
+    for (int p = 1; p < phrase_capacity; ++p) {
+        float t = (float)(32 * p) / bps;
+        if (length <= t) break;
+        float e = energy_at(t - w);
+        float f = energy_at(t + w);
+        int style = rng_pick_bit(63, 6);
+        phrase_cover_style[p] = (uint8_t)(style < 0 ? 0 : style);
+        int shape = rng_pick_bit(pattern_exists ? 127 : 63, 7);
+        phrase_cover_shape[p] = (uint8_t)(shape < 0 ? 5 : shape);
+        if (length - 15.0f > t + 64.0f / bps && (fabsf(f - e) > 0.22f || rng_next() < 0.45f)) {
+            phrase_cover[p] = f > 0.65f ? 2 : 4;
+        } else if (f > 0.55f && rng_next() < 0.65f) {
+            phrase_effect[p] = (uint8_t)(rng_pick_bit(3, 2) + 1);
+        }
+    }
+
+    // Second pass: at least two covers where the show is long enough for them.
+    int n = 0;
+    while (n < phrase_capacity - 1 && (float)(32 * (n + 1) + 64) / bps < length - 15.0f) ++n;
+    int c = 0;
+    for (int p = 1; p <= n; ++p)
+        if (phrase_cover[p] != 0) ++c;
+    for (int tries = 0; n > 0 && c < 2 && tries < 32; ++tries) {
+        int p = rng_below(n) + 1;
+        if (phrase_cover[p] == 0) {
+            float r = rng_next();
+            phrase_cover[p] = r < 0.5f ? 2 : 4;
+            phrase_effect[p] = 0;
+            ++c;
+        }
+    }
+}

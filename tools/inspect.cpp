@@ -1,0 +1,133 @@
+#include "tools/inspect.h"
+
+#include <errno.h>
+#include <math.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "core/show.h"
+#include "tools/describe.h"
+
+inspection inspect_payload(const std::string& path) {
+    inspection in;
+    std::ifstream f(path, std::ios::binary);
+    if (!f) {
+        in.error = "cannot open " + path + ": " + strerror(errno);
+        return in;
+    }
+    f.seekg(0, std::ios::end);
+    std::streamoff length = f.tellg();
+    if (length < 0) {
+        in.error = "cannot read the size of " + path;
+        return in;
+    }
+    in.file_size = (uint64_t)length;
+    if (in.file_size <= payload_trailer_size) {
+        in.error = "no payload: the file has " + std::to_string(in.file_size) +
+                   " bytes, too short for the 12-byte trailer and a payload";
+        return in;
+    }
+    uint8_t trailer[12];
+    f.seekg(length - 12);
+    f.read((char*)trailer, 12);
+    if (f.gcount() != 12) {
+        in.error = "cannot read the last 12 bytes";
+        return in;
+    }
+    if (memcmp(trailer + 4, payload_magic, 8) != 0) {
+        in.error = "no payload: the file does not end with the \"TAVRINJ1\" trailer";
+        return in;
+    }
+    uint32_t size = (uint32_t)trailer[0] | (uint32_t)trailer[1] << 8 | (uint32_t)trailer[2] << 16 |
+                    (uint32_t)trailer[3] << 24;
+    in.payload_size = size;
+    if (!check_payload_trailer(trailer, in.file_size, &size)) {
+        in.error = "bad trailer: payload_size " + std::to_string(in.payload_size) +
+                   " must be above 4 and below the file size " + std::to_string(in.file_size);
+        return in;
+    }
+    std::vector<uint8_t> buf(size);
+    f.seekg(length - 12 - (std::streamoff)size);
+    f.read((char*)buf.data(), size);
+    if ((uint32_t)f.gcount() != size) {
+        in.error = "short read: " + std::to_string(f.gcount()) + " of " + std::to_string(size) + " payload bytes";
+        return in;
+    }
+    int32_t n = (int32_t)((uint32_t)buf[0] | (uint32_t)buf[1] << 8 | (uint32_t)buf[2] << 16 | (uint32_t)buf[3] << 24);
+    in.declared_tracks = n;
+    if (n < 0) {
+        in.error = "bad track table: track_count is negative (" + std::to_string(n) + ")";
+        return in;
+    }
+    if ((uint64_t)n * track_record_size + 4 > size) {
+        in.error = "bad track table: " + std::to_string(n) + " records of 64 bytes do not fit in " +
+                   std::to_string(size) + " payload bytes";
+        return in;
+    }
+    in.ok = true;
+    in.track_count = n;
+    for (int k = 0; k < n; ++k) {
+        inspected_track t;
+        t.index = k;
+        t.record = read_track_record(buf.data(), k);
+        t.blocks_fit = track_blocks_fit(t.record, size);
+        const char* problem = track_record_problem(t.record, size);
+        t.problem = problem ? problem : "";
+        t.playable = t.problem.empty();
+        in.tracks.push_back(t);
+    }
+    return in;
+}
+
+#define RECORD_FIELDS(X)                                                                                     \
+    X(tempo_bpm, f) X(beat_origin, f) X(show_length, f) X(mood_x, f) X(mood_y, f) X(feature_rate, f)          \
+        X(loop_length, f) X(feature_offset, u) X(feature_count, u) X(energy_offset, u) X(energy_count, u)    \
+            X(mp3_offset, u) X(mp3_length, u) X(sample_rate, u) X(loop_samples, u) X(mp3_kbps, u)
+
+static std::string field_text(float v) { return json_float(v); }
+static std::string field_text(uint32_t v) { return std::to_string(v); }
+
+std::string inspection_text(const inspection& in, const std::string& path) {
+    std::ostringstream o;
+    o << path << ": " << in.file_size << " bytes\n";
+    o << "trailer: payload_size " << in.payload_size << ", magic \"TAVRINJ1\"\n";
+    o << "payload: " << in.payload_size << " bytes at offset " << (in.file_size - 12 - in.payload_size)
+      << ", " << in.track_count << " track record" << (in.track_count == 1 ? "" : "s") << "\n";
+    int usable = 0;
+    for (const auto& t : in.tracks) {
+        o << "\ntrack " << t.index << ":\n";
+#define PRINT_FIELD(name, kind) o << "  " #name ": " << field_text(t.record.name) << "\n";
+        RECORD_FIELDS(PRINT_FIELD)
+#undef PRINT_FIELD
+        o << "  blocks fit: " << (t.blocks_fit ? "yes" : "no") << "\n";
+        o << "  usable: " << (t.playable ? "yes" : "no, " + t.problem) << "\n";
+        if (t.playable) ++usable;
+    }
+    o << "\nverdict: ";
+    if (in.track_count == 0)
+        o << "no tracks; the player runs a silent 16-second show on the clock\n";
+    else
+        o << usable << " of " << in.track_count
+          << " tracks usable; a seed that chooses an unusable track gives a silent show on the clock\n";
+    return o.str();
+}
+
+std::string inspection_json(const inspection& in) {
+    std::ostringstream o;
+    o << "{\"file_size\": " << in.file_size << ", \"payload_size\": " << in.payload_size
+      << ", \"track_count\": " << in.track_count << ", \"tracks\": [";
+    for (size_t i = 0; i < in.tracks.size(); ++i) {
+        const auto& t = in.tracks[i];
+        o << (i ? ",\n  " : "\n  ") << "{\"index\": " << t.index;
+#define JSON_FIELD(name, kind) o << ", \"" #name "\": " << field_text(t.record.name);
+        RECORD_FIELDS(JSON_FIELD)
+#undef JSON_FIELD
+        o << ", \"blocks_fit\": " << (t.blocks_fit ? "true" : "false")
+          << ", \"usable\": " << (t.playable ? "true" : "false") << "}";
+    }
+    o << "]}\n";
+    return o.str();
+}

@@ -1,0 +1,122 @@
+// tavrin: the command-line companion of the player.
+#include <errno.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "core/rng.h"
+#include "tools/describe.h"
+#include "tools/inspect.h"
+
+namespace {
+
+const char* usage_main =
+    "usage: tavrin COMMAND [ARGS]\n"
+    "\n"
+    "Commands:\n"
+    "  describe SEED [--payload FILE]   print the show a seed makes, as JSON\n"
+    "  inspect FILE [--json]            show the payload a file carries and what the player makes of it\n"
+    "\n"
+    "Run 'tavrin COMMAND --help' for the options of a command.\n";
+
+const char* usage_describe =
+    "usage: tavrin describe SEED [--payload FILE]\n"
+    "\n"
+    "Prints, as one JSON object, every choice the player makes at start-up for SEED:\n"
+    "palette, mood point, chosen track and its timing, show plan, phrase plan, pattern\n"
+    "textures and pattern records, with the generator state after seeding and at the end.\n"
+    "\n"
+    "SEED is a decimal number; like the player, it is taken modulo 2^32.\n"
+    "  --payload FILE   read the show payload from FILE; without it the payload is found\n"
+    "                   as the Linux player finds it (TAVRIN_SELF, else its own executable)\n";
+
+const char* usage_inspect =
+    "usage: tavrin inspect FILE [--json]\n"
+    "\n"
+    "Reads the payload trailer at the end of FILE, the payload and its track table, and\n"
+    "prints every track record, whether its blocks lie inside the payload, and which\n"
+    "records the player can play. A file without a valid payload is an error.\n"
+    "  --json   print one JSON object instead of text\n";
+
+bool is_help(const char* a) { return !strcmp(a, "--help") || !strcmp(a, "-h"); }
+
+int fail(const char* command, const std::string& message) {
+    fprintf(stderr, "tavrin %s: %s\n", command, message.c_str());
+    return 2;
+}
+
+int cmd_describe(int argc, char** argv) {
+    const char* seed_text = nullptr;
+    const char* payload_path = nullptr;
+    for (int i = 0; i < argc; ++i) {
+        if (is_help(argv[i])) {
+            fputs(usage_describe, stdout);
+            return 0;
+        }
+        if (!strcmp(argv[i], "--payload")) {
+            if (i + 1 >= argc) return fail("describe", "--payload needs a file name");
+            payload_path = argv[++i];
+        } else if (argv[i][0] == '-') {
+            return fail("describe", std::string("unknown option ") + argv[i] + " (see tavrin describe --help)");
+        } else if (seed_text) {
+            return fail("describe", std::string("unexpected argument ") + argv[i]);
+        } else {
+            seed_text = argv[i];
+        }
+    }
+    if (!seed_text) return fail("describe", "missing SEED (see tavrin describe --help)");
+    uint32_t seed = 0;
+    const char* args[2] = {"tavrin", seed_text};
+    if (!seed_from_args_linux(2, args, &seed))
+        return fail("describe", std::string("SEED must begin with a digit, got '") + seed_text + "'");
+    if (payload_path) {
+        FILE* f = fopen(payload_path, "rb");
+        if (!f) return fail("describe", std::string("cannot open ") + payload_path + ": " + strerror(errno));
+        fclose(f);
+    }
+    std::string out = describe_show(seed, payload_path);
+    fwrite(out.data(), 1, out.size(), stdout);
+    return 0;
+}
+
+int cmd_inspect(int argc, char** argv) {
+    const char* path = nullptr;
+    bool json = false;
+    for (int i = 0; i < argc; ++i) {
+        if (is_help(argv[i])) {
+            fputs(usage_inspect, stdout);
+            return 0;
+        }
+        if (!strcmp(argv[i], "--json"))
+            json = true;
+        else if (argv[i][0] == '-')
+            return fail("inspect", std::string("unknown option ") + argv[i] + " (see tavrin inspect --help)");
+        else if (path)
+            return fail("inspect", std::string("unexpected argument ") + argv[i]);
+        else
+            path = argv[i];
+    }
+    if (!path) return fail("inspect", "missing FILE (see tavrin inspect --help)");
+    inspection in = inspect_payload(path);
+    if (!in.ok) return fail("inspect", std::string(path) + ": " + in.error);
+    std::string out = json ? inspection_json(in) : inspection_text(in, path);
+    fwrite(out.data(), 1, out.size(), stdout);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || is_help(argv[1])) {
+        fputs(usage_main, argc < 2 ? stderr : stdout);
+        return argc < 2 ? 2 : 0;
+    }
+    std::string command = argv[1];
+    if (command == "describe") return cmd_describe(argc - 2, argv + 2);
+    if (command == "inspect") return cmd_inspect(argc - 2, argv + 2);
+    fprintf(stderr, "tavrin: unknown command '%s'\n\n%s", command.c_str(), usage_main);
+    return 2;
+}
