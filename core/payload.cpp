@@ -112,6 +112,10 @@ void load_show_payload_bytes(const uint8_t* file, uint64_t file_length, uint64_t
     if (!check_payload_trailer(trailer, length, &size)) return;
     uint8_t* buffer = (uint8_t*)malloc(size);
     if (!buffer) return;
+    if (size > length - 12) { // the payload would start before the file: the seek fails, nothing is read
+        publish_payload(buffer, 0);
+        return;
+    }
     uint64_t from = (uint64_t)length - 12 - size;
     uint64_t available = deliverable > from ? deliverable - from : 0;
     uint32_t got = available < size ? (uint32_t)available : size;

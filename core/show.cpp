@@ -54,7 +54,8 @@ const char* track_record_problem(const track_record& r, uint32_t bytes) {
     if ((uint64_t)r.feature_offset + 4ull * r.feature_count > n) return "the feature list reaches past the payload";
     if ((uint64_t)r.energy_offset + r.energy_count > n) return "the energy list reaches past the payload";
     if ((uint64_t)r.mp3_offset + r.mp3_length > n) return "the MP3 stream reaches past the payload";
-    if (!(isfinite(r.tempo_bpm) && r.tempo_bpm > 0.0f)) return "tempo_bpm is not a positive number";
+    // The beat rate tempo_bpm / 60 must not round to 0 (the smallest positive tempos do).
+    if (!(isfinite(r.tempo_bpm) && r.tempo_bpm / 60.0f > 0.0f)) return "tempo_bpm is not a positive number";
     if (!isfinite(r.beat_origin)) return "beat_origin is not a finite number";
     if (!isfinite(r.show_length)) return "show_length is not a finite number";
     if (!(isfinite(r.feature_rate) && r.feature_rate > 0.0f)) return "feature_rate is not a positive number";
