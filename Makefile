@@ -44,14 +44,18 @@ test-win:
 fuzz:
 	@bash tests/fuzz/run.sh $(BUILD_FUZZ)/tests/fuzz/payload_fuzz $(FUZZ_SECONDS)
 
-# Only the benchmark and the core it needs are built; BENCH_ARGS go to Google Benchmark.
+# Only the benchmarks and what they need are built; BENCH_ARGS go to Google Benchmark.
 bench:
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS) --target core_bench
+	@cmake --build $(BUILD) -j $(JOBS) --target core_bench decode_bench pack_bench
 	@$(BUILD)/bench/core_bench $(BENCH_ARGS)
+	@$(BUILD)/bench/decode_bench $(BENCH_ARGS)
+	@$(BUILD)/bench/pack_bench $(BENCH_ARGS)
 
+# Until the player exists: the default show's tracks and what seed SEED would show with them.
 show: setup build-linux
-	@$(BUILD)/tavrin describe $(SEED)
+	@$(BUILD)/tavrin inspect $(BUILD)/default-show.tavrin
+	@TAVRIN_SELF=$(BUILD)/default-show.tavrin $(BUILD)/tavrin describe $(SEED)
 
 clean:
 	rm -rf $(BUILD) $(BUILD_WIN) $(BUILD_FUZZ)

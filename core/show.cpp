@@ -6,7 +6,8 @@
 #include "core/rng.h"
 #include "looks/palette.h"
 
-show_values show;
+// The defaults of a show without a track, from the start (reset_show_values restores them).
+show_values show = {2.0f, 0.0f, 16.0f, 20.0f, 0.0f, nullptr, 0, nullptr, 0};
 int32_t chosen_track = -1;
 
 float plan_start[plan_capacity + 1];

@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include "audio/decode.h"
 #include "audio/features.h"
 #include "core/beat_clock.h"
 #include "core/payload.h"
@@ -15,6 +16,7 @@ startup_record startup;
 void reset_show_state() {
     rng_reset();
     reset_show_values();
+    release_pcm_buffer();
     reset_plans();
     reset_palette();
     reset_cue();

@@ -3,6 +3,7 @@
 #include <math.h>
 #include <stdio.h>
 
+#include "audio/decode.h"
 #include "core/payload.h"
 #include "core/rng.h"
 #include "core/show.h"
@@ -39,12 +40,13 @@ static void describe_load_payload() {
         load_show_payload();
 }
 
-std::string describe_show(uint32_t seed, const char* payload_path) {
+std::string describe_show(uint32_t seed, const char* payload_path, void (*decode)()) {
     reset_show_state();
     release_show_payload();
     describe_payload_path = payload_path;
     startup_hooks hooks{};
     hooks.load_payload = describe_load_payload;
+    hooks.decode_track = decode;
     run_startup_choices(seed, hooks);
 
     std::string s = "{\n";
@@ -93,6 +95,7 @@ std::string describe_show(uint32_t seed, const char* payload_path) {
     s += "],\n";
     s += "\"rng_state_end\": " + std::to_string(startup.rng_state_end) + "\n";
     s += "}\n";
+    release_pcm_buffer();
     release_show_payload();
     return s;
 }

@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <math.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <fstream>
@@ -11,7 +12,7 @@
 #include "core/show.h"
 #include "tools/describe.h"
 
-inspection inspect_payload(const std::string& path) {
+inspection inspect_payload(const std::string& path, record_decoder decoder) {
     inspection in;
     std::ifstream f(path, std::ios::binary);
     if (!f) {
@@ -69,6 +70,7 @@ inspection inspect_payload(const std::string& path) {
     }
     in.ok = true;
     in.track_count = n;
+    in.decoding = decoder != nullptr;
     for (int k = 0; k < n; ++k) {
         inspected_track t;
         t.index = k;
@@ -77,9 +79,33 @@ inspection inspect_payload(const std::string& path) {
         const char* problem = track_record_problem(t.record, size);
         t.problem = problem ? problem : "";
         t.playable = t.problem.empty();
+        if (t.playable && decoder) {
+            track_decode d;
+            decoder(buf.data(), size, t.record, &d);
+            t.decoded = true;
+            t.decode_outcome = d.outcome;
+            t.decoded_samples = d.decoded_samples;
+            t.frames_total = d.loop.frames_total;
+            t.decoded_show_length = d.loop.show_length;
+            free(d.loop.pcm);
+        }
         in.tracks.push_back(t);
     }
     return in;
+}
+
+// Why a decoded track gives no PCM buffer.
+static const char* decode_problem(int outcome) {
+    switch (outcome) {
+    case decode_ok: return "";
+    case decode_failed: return "the MP3 stream could not be decoded";
+    case loop_too_short:
+        return "the loop is shorter than 1000 samples (loop_samples below 1000, or fewer than 2105 samples decoded)";
+    case loop_bad_timing: return "loop_length is not above 0, so there is no number of repetitions";
+    case loop_too_long: return "the repeated loop would be longer than 2147483647 samples";
+    case pcm_no_memory: return "no memory for the PCM buffer";
+    }
+    return "unknown";
 }
 
 #define RECORD_FIELDS(X)                                                                                     \
@@ -104,6 +130,15 @@ std::string inspection_text(const inspection& in, const std::string& path) {
 #undef PRINT_FIELD
         o << "  blocks fit: " << (t.blocks_fit ? "yes" : "no") << "\n";
         o << "  usable: " << (t.playable ? "yes" : "no, " + t.problem) << "\n";
+        if (t.decoded) {
+            o << "  decoded_samples: " << t.decoded_samples << "\n";
+            if (t.decode_outcome == decode_ok)
+                o << "  frames_total: " << t.frames_total << "\n  decoded_show_length: "
+                  << json_float(t.decoded_show_length) << "\n";
+            else
+                o << "  no PCM buffer: " << decode_problem(t.decode_outcome) << "; the show runs silently for "
+                  << json_float(t.record.show_length) << " s\n";
+        }
         if (t.playable) ++usable;
     }
     o << "\nverdict: ";
@@ -119,6 +154,7 @@ std::string inspection_json(const inspection& in) {
     std::ostringstream o;
     o << "{\"file_size\": " << in.file_size << ", \"payload_size\": " << in.payload_size
       << ", \"track_count\": " << in.track_count << ", \"tracks\": [";
+
     for (size_t i = 0; i < in.tracks.size(); ++i) {
         const auto& t = in.tracks[i];
         o << (i ? ",\n  " : "\n  ") << "{\"index\": " << t.index;
@@ -126,7 +162,19 @@ std::string inspection_json(const inspection& in) {
         RECORD_FIELDS(JSON_FIELD)
 #undef JSON_FIELD
         o << ", \"blocks_fit\": " << (t.blocks_fit ? "true" : "false")
-          << ", \"usable\": " << (t.playable ? "true" : "false") << "}";
+          << ", \"usable\": " << (t.playable ? "true" : "false");
+        if (in.decoding) {
+            bool ok = t.decoded && t.decode_outcome == decode_ok;
+            o << ", \"decoded_samples\": " << (t.decoded ? std::to_string(t.decoded_samples) : "null")
+              << ", \"frames_total\": " << (t.decoded ? std::to_string(t.frames_total) : "null")
+              << ", \"decoded_show_length\": " << (ok ? json_float(t.decoded_show_length) : "null")
+              << ", \"decode_problem\": ";
+            if (t.decoded && !ok)
+                o << '"' << decode_problem(t.decode_outcome) << '"';
+            else
+                o << "null";
+        }
+        o << "}";
     }
     o << "]}\n";
     return o.str();

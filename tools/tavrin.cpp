@@ -3,13 +3,21 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include <string>
 #include <vector>
 
+#include "audio/decode.h"
 #include "core/rng.h"
 #include "tools/describe.h"
 #include "tools/inspect.h"
+#ifndef _WIN32
+#include "tools/pack.h"
+#endif
 
 namespace {
 
@@ -19,6 +27,9 @@ const char* usage_main =
     "Commands:\n"
     "  describe SEED [--payload FILE]   print the show a seed makes, as JSON\n"
     "  inspect FILE [--json]            show the payload a file carries and what the player makes of it\n"
+#ifndef _WIN32
+    "  pack INPUT... -o OUT             pack audio files into a show payload (or a player with one)\n"
+#endif
     "\n"
     "Run 'tavrin COMMAND --help' for the options of a command.\n";
 
@@ -26,8 +37,9 @@ const char* usage_describe =
     "usage: tavrin describe SEED [--payload FILE]\n"
     "\n"
     "Prints, as one JSON object, every choice the player makes at start-up for SEED:\n"
-    "palette, mood point, chosen track and its timing, show plan, phrase plan, pattern\n"
-    "textures and pattern records, with the generator state after seeding and at the end.\n"
+    "palette, mood point, chosen track and its timing (show_length as decoding the track\n"
+    "fixes it), show plan, phrase plan, pattern textures and pattern records, with the\n"
+    "generator state after seeding and at the end.\n"
     "\n"
     "SEED is a decimal number; like the player, it is taken modulo 2^32.\n"
     "  --payload FILE   read the show payload from FILE; without it the payload is found\n"
@@ -38,7 +50,9 @@ const char* usage_inspect =
     "\n"
     "Reads the payload trailer at the end of FILE, the payload and its track table, and\n"
     "prints every track record, whether its blocks lie inside the payload, and which\n"
-    "records the player can play. A file without a valid payload is an error.\n"
+    "records the player can play. Each playable track's MP3 stream is decoded as the\n"
+    "player decodes it: decoded_samples, frames_total and decoded_show_length (the\n"
+    "looped PCM buffer), or why it gives none. A file without a valid payload is an error.\n"
     "  --json   print one JSON object instead of text\n";
 
 bool is_help(const char* a) { return !strcmp(a, "--help") || !strcmp(a, "-h"); }
@@ -77,7 +91,7 @@ int cmd_describe(int argc, char** argv) {
         if (!f) return fail("describe", std::string("cannot open ") + payload_path + ": " + strerror(errno));
         fclose(f);
     }
-    std::string out = describe_show(seed, payload_path);
+    std::string out = describe_show(seed, payload_path, decode_track);
     fwrite(out.data(), 1, out.size(), stdout);
     return 0;
 }
@@ -100,7 +114,7 @@ int cmd_inspect(int argc, char** argv) {
             path = argv[i];
     }
     if (!path) return fail("inspect", "missing FILE (see tavrin inspect --help)");
-    inspection in = inspect_payload(path);
+    inspection in = inspect_payload(path, decode_record);
     if (!in.ok) return fail("inspect", std::string(path) + ": " + in.error);
     std::string out = json ? inspection_json(in) : inspection_text(in, path);
     fwrite(out.data(), 1, out.size(), stdout);
@@ -110,6 +124,11 @@ int cmd_inspect(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // Windows opens both in text mode, which writes "\r\n" for "\n"; print the same bytes as on Linux.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
     if (argc < 2 || is_help(argv[1])) {
         fputs(usage_main, argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
@@ -117,6 +136,9 @@ int main(int argc, char** argv) {
     std::string command = argv[1];
     if (command == "describe") return cmd_describe(argc - 2, argv + 2);
     if (command == "inspect") return cmd_inspect(argc - 2, argv + 2);
+#ifndef _WIN32
+    if (command == "pack") return run_pack(argc - 2, argv + 2);
+#endif
     fprintf(stderr, "tavrin: unknown command '%s'\n\n%s", command.c_str(), usage_main);
     return 2;
 }

@@ -1,0 +1,56 @@
+#include "core/player.h"
+
+#include "audio/decode.h"
+#include "audio/features.h"
+#include "core/beat_clock.h"
+#include "core/payload.h"
+#include "core/show.h"
+#include "core/startup.h"
+
+int32_t screen_width = 1920;
+int32_t screen_height = 1080;
+uint32_t frames_presented = 0;
+
+int run_player(const player_parts& parts) {
+    // 1. Window and context; the screen size is known afterwards.
+    int status = parts.open_window(&screen_width, &screen_height);
+    if (status != 0) return status;
+    // 2. Entry points.
+    if (!parts.resolve_gl()) return player_status_no_entry_point;
+    // 3-6. Programs, figure mesh and index textures that do not depend on the seed.
+    parts.init_early();
+
+    // 7-18. Seeding, payload, palette, track, decoding, plans, patterns, ornaments, sprites.
+    startup_hooks hooks = {};
+    parts.fill_startup_hooks(&hooks);
+    hooks.load_payload = parts.load_payload;
+    hooks.decode_track = parts.decode_track;
+    run_startup_choices(parts.seed_value(), hooks);
+
+    // 19-21. Cover and post programs, initial GL state, projection.
+    parts.init_late(screen_width, screen_height);
+
+    // 22. Audio, when there is something to play.
+    if (pcm_buffer && chosen_track >= 0 && chosen_track < track_count && payload)
+        parts.start_audio(pcm_buffer, frames_total, read_track_record(payload, chosen_track).sample_rate);
+
+    // 23. The frame loop, paced by the buffer swap alone.
+    for (;;) {
+        if (!parts.poll_events()) return player_status_ok;
+        float t = parts.show_time();
+        if (show_over(t)) return player_status_ok;
+        update_audio_features(t);
+        update_cue(t);
+        parts.draw_frame(screen_width, screen_height);
+        parts.present();
+        ++frames_presented;
+    }
+}
+
+float show_time_linux(bool audio_running, float now, float audio_start, uint32_t frames_written,
+                      uint32_t frames_total, float show_length) {
+    if (!audio_running) return now;
+    float t = now - audio_start - 0.1f;
+    if (frames_written >= frames_total && t > show_length) return show_length + 1.0f;
+    return t > 0.0f ? t : 0.0f;
+}

@@ -1,0 +1,48 @@
+// The player's entry sequence and frame loop, shared by both builds. A build plugs its platform
+// layer and its drawing code in through player_parts; the sequence itself draws and calls the
+// system only through them.
+#pragma once
+#include <stdint.h>
+
+struct startup_hooks;
+
+struct player_parts {
+    // Platform.
+    int (*open_window)(int32_t* width, int32_t* height); // step 1: 0, or the exit status
+    bool (*resolve_gl)();                                 // step 2: false when an entry point is missing
+    uint32_t (*seed_value)();                             // step 7: the command line's seed, or the clock's
+    void (*load_payload)();                               // step 8
+    void (*decode_track)();                               // step 11 (only with a chosen track)
+    void (*start_audio)(const int16_t* pcm, uint32_t frames, uint32_t sample_rate); // step 22
+    bool (*poll_events)();                                // each frame first: false on a stop request
+    float (*show_time)();                                 // each frame: the show time
+    void (*present)();                                    // each frame last
+
+    // Drawing.
+    void (*init_early)();                      // steps 3 to 6
+    void (*fill_startup_hooks)(startup_hooks*); // steps 13, 14, 16 and 17, inside the choices
+    void (*init_late)(int32_t width, int32_t height); // steps 19 to 21
+    void (*draw_frame)(int32_t width, int32_t height);
+};
+
+// Screen size from step 1 (1920 x 1080 until then).
+extern int32_t screen_width;
+extern int32_t screen_height;
+// Frames presented so far.
+extern uint32_t frames_presented;
+
+enum : int {
+    player_status_ok = 0,           // stop request or end of the show
+    player_status_no_window = 1,    // no display or no suitable visual (the platform's status)
+    player_status_no_entry_point = 2,
+};
+
+// Start-up steps 1 to 22, then the frame loop until a stop request or the end of the show.
+// Returns the exit status; the caller ends the process with it.
+int run_player(const player_parts& parts);
+
+// Linux show time. With audio running: now - audio_start - 0.1 (the output latency), held at 0
+// before that, and show_length + 1 once every frame has been handed to the device and the
+// time has passed show_length. Without audio: the clock itself.
+float show_time_linux(bool audio_running, float now, float audio_start, uint32_t frames_written,
+                      uint32_t frames_total, float show_length);

@@ -1,0 +1,17 @@
+# Writes OUT, a C++ source with one text constant per GLSL file of SOURCES (a ;-list):
+# render/shaders/NAME.STAGE.glsl becomes `const char shader_NAME_STAGE[]`.
+set(text "// Generated from render/shaders/*.glsl by render/embed_shaders.cmake.\n#include \"render/shader_sources.h\"\n")
+foreach(source IN LISTS SOURCES)
+  get_filename_component(name "${source}" NAME)
+  string(REGEX REPLACE "\\.glsl$" "" name "${name}")
+  string(REPLACE "." "_" name "${name}")
+  file(READ "${source}" body)
+  string(FIND "${body}" ")glsl\"" clash)
+  if(NOT clash EQUAL -1)
+    message(FATAL_ERROR "${source} contains the raw-string delimiter")
+  endif()
+  string(APPEND text "\nextern const char shader_${name}[];\nconst char shader_${name}[] = R\"glsl(${body})glsl\";\n")
+endforeach()
+file(WRITE "${OUT}.tmp" "${text}")
+file(COPY_FILE "${OUT}.tmp" "${OUT}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUT}.tmp")

@@ -1,0 +1,56 @@
+#include "render/render.h"
+
+#include "core/compositor.h"
+#include "core/startup.h"
+#include "render/passes.h"
+#include "render/programs.h"
+#include "render/slots.h"
+#include "render/textures.h"
+
+float projection_matrix[16];
+
+void render_init_early() {
+    build_figure_program();
+    build_background_program();
+    init_figure_mesh_first();
+    make_index_textures();
+    init_figure_mesh_rest();
+}
+
+void render_upload_pattern(int choice, uint8_t* scratch) { upload_pattern_texture(choice, scratch); }
+
+void render_after_pattern_records() {
+    look_up_figure_second();
+    init_ornaments();
+    make_sprites();
+    build_sprite_program();
+}
+
+void render_startup_hooks(startup_hooks* hooks) {
+    hooks->upload_pattern = render_upload_pattern;
+    hooks->after_pattern_records = render_after_pattern_records;
+}
+
+void render_init_late(int w, int h) {
+    build_cover_program();
+    build_post_program();
+    glBindVertexArray(figure_vertex_array);
+    glEnable(GL_DEPTH_TEST);
+    glClearColor(0.25831f, 0.25831f, 0.25831f, 1.0f);
+    initial_projection(w, h, projection_matrix);
+}
+
+void render_frame(int w, int h) {
+    glViewport(0, 0, w, h);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    background_pass(w, h);
+    figure_pass(w, h);
+    ornament_pass(w, h);
+    scene_sprite_pass(w, h);
+    post_pass(w, h);
+    cover_pass(w, h);
+    overlay_pass(w, h);
+    glEnable(GL_DEPTH_TEST);
+}
+
+uint32_t render_pattern_texture() { return pattern_texture; }

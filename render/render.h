@@ -1,0 +1,46 @@
+// The drawing side of the player: what the platform layers and the offscreen renderer call.
+//
+// Everything here runs on the thread that owns a current OpenGL 3.3 core context, in this order:
+//
+//   1. gl_resolve(get_proc)             (render/gl_api.h) the 34 newer entry points; false when a
+//                                       name is missing (the Linux player then exits with 2)
+//   2. render_init_early()              figure program slot, background program and its vertex
+//                                       array, figure mesh slot, built-in index textures
+//   3. run_startup_choices(seed, hooks) (core/startup.h) with render_startup_hooks(&hooks) called
+//                                       first: it fills upload_pattern and after_pattern_records
+//                                       and leaves the other hooks alone
+//   4. render_init_late(w, h)           cover and post programs, their vertex array, the initial
+//                                       GL state and the initial projection matrix
+//   5. each frame: update_audio_features(t); update_cue(t); render_frame(w, h); swap buffers
+//
+// render_frame reads the frame's values from the core's globals (cue, audio, show, PL, MOOD and
+// the phrase plan); it decides nothing itself and never allocates. It leaves the depth test
+// enabled. The two render targets of the post effect are made on the first frame that plays one.
+#pragma once
+#include <stdint.h>
+
+struct startup_hooks;
+
+// Start-up steps 3 to 6 (the GL part).
+void render_init_early();
+
+// Start-up step 13, one call per pattern choice: the choice's 256 x 256 image, made in the
+// 64 KB scratch buffer, replaces the slot's built-in texture; it becomes the pattern texture.
+void render_upload_pattern(int choice, uint8_t* scratch);
+// Start-up steps 14, 16 and 17 (figure lookups, ornaments, sprites): empty slots for now.
+void render_after_pattern_records();
+// Sets hooks->upload_pattern and hooks->after_pattern_records to the two functions above.
+void render_startup_hooks(startup_hooks* hooks);
+
+// Start-up steps 19 to 21; w and h are the screen size of step 1.
+void render_init_late(int w, int h);
+
+// The passes of one frame into the bound framebuffer, w x h pixels.
+void render_frame(int w, int h);
+
+// The GL name of the pattern texture (the last slot that received a pattern), 0 while none.
+uint32_t render_pattern_texture();
+
+// The projection matrix (column-major); render_init_late sets its initial value, the camera
+// rewrites elements 0 and 5 each frame.
+extern float projection_matrix[16];
