@@ -2,6 +2,7 @@
 
 #include <math.h>
 
+#include "core/fmath.h"
 #include "core/show.h"
 
 audio_frame audio;
@@ -14,7 +15,7 @@ void update_audio_features(float t) {
         float x = (float)exp((double)(beat - floorf(beat)) * -4.0);
         audio.AU[0] = x;
         audio.AU[1] = sinf(0.785f * beat) * 0.5f + 0.5f;
-        audio.AU[2] = expf(fmodf(2.0f * beat, 1.0f) * -6.0f);
+        audio.AU[2] = show_expf(fmodf(2.0f * beat, 1.0f) * -6.0f);
         audio.AU[3] = x * x;
         return;
     }

@@ -3,6 +3,7 @@
 #include <math.h>
 #include <string.h>
 
+#include "core/fmath.h"
 #include "core/rng.h"
 
 float PL[4][3];
@@ -34,7 +35,7 @@ const float piece_size_divisor[piece_count] = {
 
 float luma(const float c[3]) { return 0.3f * c[0] + 0.59f * c[1] + 0.11f * c[2]; }
 
-float perceived_brightness(const float c[3]) { return powf(luma(c), 0.45454543f); }
+float perceived_brightness(const float c[3]) { return show_powf(luma(c), 0.45454543f); }
 
 void hsv_to_linear(float hue, float saturation, float value, float out[3]) {
     float h = hue - floorf(hue);
@@ -43,7 +44,7 @@ void hsv_to_linear(float hue, float saturation, float value, float out[3]) {
         float g = fminf(k, 4.0f - k);
         if (g < 0.0f) g = 0.0f;
         if (g > 1.0f) g = 1.0f;
-        out[i] = powf(value - value * saturation * g, 2.2f);
+        out[i] = show_powf(value - value * saturation * g, 2.2f);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <math.h>
 
+#include "core/fmath.h"
 #include "core/rng.h"
 #include "data/index_slots.h"
 #include "looks/palette.h"
@@ -14,7 +15,7 @@ void best_contrast_pairs(const float palette[4][3], int best[2], int second[2], 
     float best_c = -1.0f, second_c = -1.0f;
     best[0] = best[1] = second[0] = second[1] = 0;
     for (const auto& pr : pairs) {
-        float c = fabsf(powf(luma(palette[pr[0]]), 0.4545f) - powf(luma(palette[pr[1]]), 0.4545f));
+        float c = fabsf(show_powf(luma(palette[pr[0]]), 0.4545f) - show_powf(luma(palette[pr[1]]), 0.4545f));
         if (c > best_c) {
             second_c = best_c;
             second[0] = best[0];
