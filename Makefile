@@ -7,7 +7,7 @@ BUILD ?= build
 BUILD_WIN ?= build-win
 BUILD_FUZZ ?= build-fuzz
 FUZZ_SECONDS ?= 60
-SEED ?= 42
+SEED ?=
 
 .PHONY: all setup build build-linux build-win build-fuzz test test-linux test-win fuzz bench show clean
 
@@ -52,10 +52,19 @@ bench:
 	@$(BUILD)/bench/decode_bench $(BENCH_ARGS)
 	@$(BUILD)/bench/pack_bench $(BENCH_ARGS)
 
-# Until the player exists: the default show's tracks and what seed SEED would show with them.
-show: setup build-linux
-	@$(BUILD)/tavrin inspect $(BUILD)/default-show.tavrin
-	@TAVRIN_SELF=$(BUILD)/default-show.tavrin $(BUILD)/tavrin describe $(SEED)
+# Plays the default show (the player with the default payload appended) with seed SEED, or
+# with a seed from the clock, which is printed here: the player prints nothing.
+show: build
+	@seed="$(SEED)"; \
+	if [ -z "$$seed" ]; then seed=$$(( $$(date +%s%N) / 1000 % 4294967296 )); fi; \
+	echo "make show: seed $$seed (make show SEED=$$seed plays this show again; any key or click ends it)"; \
+	if [ -n "$$DISPLAY" ]; then \
+		exec $(BUILD)/tavrin-show $$seed; \
+	else \
+		echo "make show: no display (DISPLAY is not set): rendering the first 20 seconds to a video instead"; \
+		$(BUILD)/tavrin render $$seed --payload $(BUILD)/default-show.tavrin --to 20 -o $(BUILD)/show-$$seed.mp4 >/dev/null && \
+		echo "make show: the video is $(BUILD)/show-$$seed.mp4 (on a display: $(BUILD)/tavrin-show $$seed)"; \
+	fi
 
 clean:
 	rm -rf $(BUILD) $(BUILD_WIN) $(BUILD_FUZZ)

@@ -52,7 +52,10 @@ void release_pcm_buffer();
 // One record decoded as the player decodes it.
 struct track_decode {
     int outcome;              // decode_outcome
-    uint32_t decoded_samples; // samples the decoder delivered (decoder delay included)
+    // Samples the whole stream decoded to, decoder delay included. The loop is built from
+    // what the build's decoder kept of them: on Linux at most sample_rate samples past the
+    // loop, on Windows all; the loop reads no more than 2129 past its length.
+    uint32_t decoded_samples;
     pcm_loop loop;
 };
 

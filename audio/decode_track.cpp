@@ -10,8 +10,7 @@ void decode_record(const uint8_t* buffer, uint32_t bytes, const track_record& r,
     if (!buffer || (uint64_t)r.mp3_offset + r.mp3_length > bytes) return;
     int16_t* samples = nullptr;
     uint32_t count = 0;
-    if (!decode_stream_samples(buffer + r.mp3_offset, r, &samples, &count)) return;
-    out->decoded_samples = count;
+    if (!decode_stream_samples(buffer + r.mp3_offset, r, &samples, &count, &out->decoded_samples)) return;
     out->outcome = build_pcm_loop(samples, count, r.loop_samples, r.show_length, r.loop_length, r.sample_rate,
                                   &out->loop);
     release_stream_samples(samples);

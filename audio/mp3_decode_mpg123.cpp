@@ -79,13 +79,17 @@ uint32_t decoded_capacity(const track_record& r) {
     return (uint32_t)(c < most ? c : most);
 }
 
-bool decode_stream_samples(const uint8_t* stream, const track_record& r, int16_t** samples, uint32_t* count) {
+bool decode_stream_samples(const uint8_t* stream, const track_record& r, int16_t** samples, uint32_t* count,
+                           uint32_t* stream_samples) {
     *samples = nullptr;
     *count = 0;
+    if (stream_samples) *stream_samples = 0;
     uint32_t capacity = decoded_capacity(r);
     int16_t* d = (int16_t*)malloc(capacity ? (size_t)capacity * sizeof(int16_t) : 1);
     if (!d) return false;
-    *count = decode_mp3_stream(stream, r.mp3_length, d, capacity);
+    uint64_t produced = 0;
+    *count = decode_mp3_stream(stream, r.mp3_length, d, capacity, nullptr, &produced);
+    if (stream_samples) *stream_samples = produced < 0xFFFFFFFFu ? (uint32_t)produced : 0xFFFFFFFFu;
     *samples = d;
     return true;
 }

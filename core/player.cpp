@@ -11,7 +11,7 @@ int32_t screen_width = 1920;
 int32_t screen_height = 1080;
 uint32_t frames_presented = 0;
 
-int run_player(const player_parts& parts) {
+int player_start(const player_parts& parts) {
     // 1. Window and context; the screen size is known afterwards.
     int status = parts.open_window(&screen_width, &screen_height);
     if (status != 0) return status;
@@ -33,17 +33,26 @@ int run_player(const player_parts& parts) {
     // 22. Audio, when there is something to play.
     if (pcm_buffer && chosen_track >= 0 && chosen_track < track_count && payload)
         parts.start_audio(pcm_buffer, frames_total, read_track_record(payload, chosen_track).sample_rate);
+    return player_status_ok;
+}
 
+void player_frame(const player_parts& parts, float t) {
+    update_audio_features(t);
+    update_cue(t);
+    parts.draw_frame(screen_width, screen_height);
+    parts.present();
+    ++frames_presented;
+}
+
+int run_player(const player_parts& parts) {
+    int status = player_start(parts);
+    if (status != player_status_ok) return status;
     // 23. The frame loop, paced by the buffer swap alone.
     for (;;) {
         if (!parts.poll_events()) return player_status_ok;
         float t = parts.show_time();
         if (show_over(t)) return player_status_ok;
-        update_audio_features(t);
-        update_cue(t);
-        parts.draw_frame(screen_width, screen_height);
-        parts.present();
-        ++frames_presented;
+        player_frame(parts, t);
     }
 }
 

@@ -41,6 +41,13 @@ enum : int {
 // Returns the exit status; the caller ends the process with it.
 int run_player(const player_parts& parts);
 
+// The two halves of run_player, for a caller that sets the show time itself (the offscreen
+// renderer): start-up steps 1 to 22, returning 0 or the exit status of a failed platform step;
+// and one frame at show time t (audio values, direction, drawing, present). poll_events and
+// show_time are not called.
+int player_start(const player_parts& parts);
+void player_frame(const player_parts& parts, float t);
+
 // Linux show time. With audio running: now - audio_start - 0.1 (the output latency), held at 0
 // before that, and show_length + 1 once every frame has been handed to the device and the
 // time has passed show_length. Without audio: the clock itself.

@@ -47,10 +47,10 @@ void background_pass(int w, int h) {
     set1f(loc[bg_beat], cue.beat);
     set1i(loc[bg_cue], -1);
     set1f(loc[bg_sinceCue], cue.dance_phase);
-    // speed and detail 1, the rest 0: one float each at consecutive locations
+    // speed and detail 1, the rest 0: one float each at consecutive locations, as far as the
+    // program keeps the array (past that the locations are other uniforms')
     static const float params[8] = {1, 1, 0, 0, 0, 0, 0, 0};
-    if (loc[bg_P] >= 0)
-        for (int i = 0; i < 8; ++i) glUniform1f(loc[bg_P] + i, params[i]);
+    for (int i = 0; i < background_p_active; ++i) glUniform1f(loc[bg_P] + i, params[i]);
     set3f(loc[bg_COL], 1.0f, 1.0f, 1.0f);
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
@@ -97,6 +97,7 @@ void post_pass(int w, int h) {
     set1i(loc[post_E], post.effect);
     set1f(loc[post_K], post.k);
     glDisable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND); // the result replaces the frame
     draw_fullscreen_triangle();
     if (post.effect == 1) {
         // the next frame echoes this one

@@ -24,6 +24,7 @@ gl_program vertex_colour_program;
 gl_program figure_program;
 GLint figure_uniforms_second[10];
 
+int background_p_active;
 GLuint background_vertex_array;
 GLuint fullscreen_vertex_array;
 GLuint sprite_quad_buffer;
@@ -62,6 +63,13 @@ void build_background_program() {
     background_program.name = build_program(shader_fullscreen_vert, 2, fragment);
     look_up_uniforms(background_program.name, fullscreen_uniform_names + background_uniform_first,
                      background_uniform_count, background_program.loc);
+    static const char* const elements[8] = {"P[0]", "P[1]", "P[2]", "P[3]", "P[4]", "P[5]", "P[6]", "P[7]"};
+    background_p_active = 0;
+    if (background_program.loc[bg_P] >= 0)
+        while (background_p_active < 8 &&
+               glGetUniformLocation(background_program.name, elements[background_p_active]) ==
+                   background_program.loc[bg_P] + background_p_active)
+            ++background_p_active;
     glGenVertexArrays(1, &background_vertex_array);
 }
 

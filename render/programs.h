@@ -43,6 +43,10 @@ extern gl_program vertex_colour_program;
 extern gl_program figure_program;
 extern GLint figure_uniforms_second[10];
 
+// How many leading elements of the background's P[8] the linked program keeps: a driver drops the
+// elements the shader never reads, and their would-be locations may belong to other uniforms.
+extern int background_p_active;
+
 extern GLuint background_vertex_array; // made with the background program
 extern GLuint fullscreen_vertex_array; // made after the cover program, for cover and post
 extern GLuint sprite_quad_buffer;
@@ -75,5 +79,5 @@ extern float sprite_palettes[sprite_image_count][16][3];
 void draw_sprite(int image, const float matrix[16]);
 void place_sprite(int image, float x, float y, float scale, float angle, float aspect);
 
-// A render target: a texture made on first use (name 0) and re-specified at the given size.
+// A render target: a texture made on first use (name 0) and given new storage at each size.
 void create_render_target(GLuint* name, int width, int height);

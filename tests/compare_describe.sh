@@ -2,7 +2,9 @@
 # The Windows build of the tool, run under Wine, must print the same bytes as this build:
 # `tavrin describe` for a few seeds over the payload files that make_payloads writes, and
 # `tavrin inspect --json` of each file (its records hold floats in odd corners: subnormal,
-# -0, FLT_MAX, 1e-05).
+# -0, FLT_MAX, 1e-05). The mp3-*.bin files carry real MP3 streams, which each build decodes
+# with its own decoder (libmpg123 here, the system codec through ACM under Wine): the decoded
+# show_length, decoded_samples and frames_total must agree.
 # usage: compare_describe.sh TAVRIN TAVRIN_EXE MAKE_PAYLOADS WINE_RUN WORK_DIR
 # Exits 77 (skipped) when TAVRIN_EXE has not been built.
 set -u
@@ -18,6 +20,10 @@ rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
 payloads=(none.bin one.bin seven.bin refused.bin)
 # 229 and 641 make palette colours whose powf results mingw's and glibc's libm round apart.
 seeds=(0 1 42 229 641 12345 4294967295)
+# FILE:N, N the tracks that decode to a PCM buffer (the last of mp3-rates.bin has a loop of 999
+# samples). The first three hold one track, which every seed chooses.
+mp3_payloads=(mp3-tail.bin:1 mp3-crossfade.bin:1 mp3-short.bin:1 mp3-rates.bin:2)
+mp3_seeds=(0 42 229 641)
 # Seed texts past 32 bits: both builds must keep the same low 32 bits.
 seed_texts=(4294967296 99999999999999999999)
 
@@ -60,6 +66,29 @@ for p in "${payloads[@]}"; do
 done
 for s in "${seed_texts[@]}"; do
   describe "describe-$s" "$s" --payload none.bin
+done
+
+for entry in "${mp3_payloads[@]}"; do
+  p=${entry%%:*} buffers=${entry##*:}
+  for s in "${mp3_seeds[@]}"; do
+    describe "describe-$s-$p" "$s" --payload "$p"
+  done
+  compare "inspect-$p" inspect "$p" --json
+  # Agreement means something only if the streams were decoded, and describe shows it.
+  decoded=$(grep -o '"decode_problem": null' "inspect-$p.linux" | wc -l)
+  if [ "$decoded" -ne "$buffers" ]; then
+    failures=$((failures + 1))
+    echo "DECODED $decoded TRACKS of $p on Linux, not $buffers"
+  fi
+  if [ "$buffers" -eq 1 ]; then
+    length=$(grep -o '"decoded_show_length": [^,]*' "inspect-$p.linux" | cut -d' ' -f2)
+    for s in "${mp3_seeds[@]}"; do
+      if ! grep -qxF "\"show_length\": $length," "describe-$s-$p.linux"; then
+        failures=$((failures + 1))
+        echo "NOT THE DECODED LENGTH $length: tavrin describe $s --payload $p"
+      fi
+    done
+  fi
 done
 
 # Some seed must choose a track from each file with tracks, or the comparison never reaches

@@ -1,6 +1,7 @@
 // The shared player sequence with fake platform and drawing parts, and the Linux show time.
 #include <gtest/gtest.h>
 
+#include <math.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -33,7 +34,6 @@ TEST(ShowTimeLinux, FromAudioPositionOrClock) {
         {"clock before audio start", true, 1.0f, 2.0f, 0, 1000, 0.0f},
         {"latency subtracted", true, 7.5f, 2.0f, 500, 1000, 5.4f},
         {"all written, not yet past the end", true, 11.5f, 2.0f, 1000, 1000, 9.4f},
-        {"all written, exactly at the end", true, 12.1f, 2.0f, 1000, 1000, 12.1f - 2.0f - 0.1f},
         {"all written and past the end", true, 12.2f, 2.0f, 1000, 1000, 11.0f},
         {"writer stopped early: the clock runs on", true, 12.2f, 2.0f, 999, 1000, 10.1f},
         {"writer stopped early, far past the end", true, 14.0f, 2.0f, 3, 1000, 11.9f},
@@ -41,7 +41,9 @@ TEST(ShowTimeLinux, FromAudioPositionOrClock) {
     for (const Case& c : cases) {
         float t = show_time_linux(c.running, c.now, c.start, c.written, c.total, length);
         EXPECT_NEAR(t, c.expected, 2e-6f) << c.what;
-        EXPECT_GE(t, c.running ? 0.0f : -1e9f) << c.what;
+        if (c.running) {
+            EXPECT_GE(t, 0.0f) << c.what;
+        }
     }
     // Exactly show_length is not past it: the value is kept, not forced.
     float at_end = 12.1f - 2.0f - 0.1f;
@@ -215,16 +217,16 @@ TEST_F(Player, StartupFailuresEndWithTheirStatusBeforeAnythingElse) {
 TEST_F(Player, WithoutPayloadTheDefaultShowRunsOnTheClockUntilPast16_3) {
     clock_times = {0.0f, 8.0f, 16.0f, 16.3f, nextafterf(16.3f, 20.0f), 17.0f};
     EXPECT_EQ(run_player(fake_parts()), 0);
-    const std::vector<std::string> startup = {"window", "entry points", "programs", "hooks", "seed", "payload",
+    const std::vector<std::string> steps = {"window", "entry points", "programs", "hooks", "seed", "payload",
                                               "ornaments and sprites", "late programs"};
-    EXPECT_EQ(without_frames(), startup); // no decoding, no audio
+    EXPECT_EQ(without_frames(), steps); // no decoding, no audio
     EXPECT_EQ(frames_presented, 4u);      // 16.3 is drawn, the next time is past the end
     EXPECT_EQ(clock_next, 5u);
     EXPECT_EQ(startup.seed, 42u);
     EXPECT_EQ(chosen_track, -1);
     EXPECT_EQ(show.show_length, 16.0f);
     EXPECT_EQ(cue.t, 16.3f); // the last drawn frame's time reached the cue
-    EXPECT_GT(patterns_uploaded, 0);
+    EXPECT_EQ(patterns_uploaded > 0, startup.pattern_exists);
     EXPECT_EQ(late_width, 1280);
     EXPECT_EQ(late_height, 720);
     EXPECT_EQ(drawn_width, 1280);
@@ -235,7 +237,6 @@ TEST_F(Player, WithoutPayloadTheDefaultShowRunsOnTheClockUntilPast16_3) {
 }
 
 TEST_F(Player, AStopRequestEndsTheLoopBeforeTheFrameIsDrawn) {
-    clock_times = {0.5f, 0.6f, 0.7f, 0.8f};
     struct Case {
         int stop_at;
         uint32_t frames;
@@ -253,7 +254,6 @@ TEST_F(Player, AStopRequestEndsTheLoopBeforeTheFrameIsDrawn) {
 TEST_F(Player, AudioStartsLastWithTheDecodedBufferAndTheRecordsRate) {
     fixture_track t = make_fixture_track(0.5f, 0.5f);
     t.record.sample_rate = 16000;
-    stored_file = build_file(build_payload({t}));
     struct Case {
         bool pcm;
         bool audio;

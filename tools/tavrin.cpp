@@ -18,6 +18,9 @@
 #ifndef _WIN32
 #include "tools/pack.h"
 #endif
+#ifdef TAVRIN_RENDER
+#include "tools/render.h"
+#endif
 
 namespace {
 
@@ -29,6 +32,9 @@ const char* usage_main =
     "  inspect FILE [--json]            show the payload a file carries and what the player makes of it\n"
 #ifndef _WIN32
     "  pack INPUT... -o OUT             pack audio files into a show payload (or a player with one)\n"
+#endif
+#ifdef TAVRIN_RENDER
+    "  render SEED -o DIR|VIDEO         draw a show offscreen as PNG frames or a video with its music\n"
 #endif
     "\n"
     "Run 'tavrin COMMAND --help' for the options of a command.\n";
@@ -138,6 +144,9 @@ int main(int argc, char** argv) {
     if (command == "inspect") return cmd_inspect(argc - 2, argv + 2);
 #ifndef _WIN32
     if (command == "pack") return run_pack(argc - 2, argv + 2);
+#endif
+#ifdef TAVRIN_RENDER
+    if (command == "render") return run_render(argc - 2, argv + 2);
 #endif
     fprintf(stderr, "tavrin: unknown command '%s'\n\n%s", command.c_str(), usage_main);
     return 2;

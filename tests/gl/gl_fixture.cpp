@@ -10,6 +10,7 @@
 #include "render/render.h"
 #include "render/shader_sources.h"
 
+recorded_gl_state startup_gl_state;
 PFNGLGETSHADERIVPROC test_glGetShaderiv;
 PFNGLGETSHADERINFOLOGPROC test_glGetShaderInfoLog;
 PFNGLGETPROGRAMIVPROC test_glGetProgramiv;
@@ -47,6 +48,8 @@ struct gl_environment : ::testing::Environment {
         build_vertex_colour_program();
         build_sprite_program();
         render_init_late(fb_width, fb_height);
+        startup_gl_state.depth_test = glIsEnabled(GL_DEPTH_TEST);
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, startup_gl_state.clear_colour);
         const char* fragment = ramp_fragment;
         ramp_program = build_program(shader_fullscreen_vert, 1, &fragment);
         ramp_variant_location = glGetUniformLocation(ramp_program, "V");

@@ -14,6 +14,13 @@ enum : int { fb_width = 192, fb_height = 108 };
 bool gl_ready();
 const char* gl_why_not();
 
+// The GL state that start-up left, read right after it.
+struct recorded_gl_state {
+    bool depth_test;
+    float clear_colour[4];
+};
+extern recorded_gl_state startup_gl_state;
+
 // GL 2.0 functions the player never calls (status and logs), resolved for the tests.
 extern PFNGLGETSHADERIVPROC test_glGetShaderiv;
 extern PFNGLGETSHADERINFOLOGPROC test_glGetShaderInfoLog;
