@@ -47,10 +47,11 @@ fuzz:
 # Only the benchmarks and what they need are built; BENCH_ARGS go to Google Benchmark.
 bench:
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS) --target core_bench decode_bench pack_bench
+	@cmake --build $(BUILD) -j $(JOBS) --target core_bench decode_bench pack_bench render_bench
 	@$(BUILD)/bench/core_bench $(BENCH_ARGS)
 	@$(BUILD)/bench/decode_bench $(BENCH_ARGS)
 	@$(BUILD)/bench/pack_bench $(BENCH_ARGS)
+	@$(BUILD)/bench/render_bench
 
 # Plays the default show (the player with the default payload appended) with seed SEED, or
 # with a seed from the clock, which is printed here: the player prints nothing.

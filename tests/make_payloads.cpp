@@ -72,7 +72,8 @@ std::vector<uint8_t> ramp(int n, int from, int to) {
 
 // A track whose stream is `seconds` of music at `rate` Hz and `kbps` kbit/s. loop_samples
 // is `loop` samples, or (with `tail`) what leaves `tail` samples after the loop and the
-// decoder delay of the frames written; the nominal show is `repeats` loops.
+// decoder delay of the frames written; the nominal show is `repeats` loops, not a whole
+// number, so that the decoded show_length (whole loops) differs from it.
 struct mp3_shape {
     float mood_x, mood_y;
     int rate, kbps;
@@ -150,12 +151,12 @@ int main(int argc, char** argv) {
               write_file(dir + "/refused.bin", build_file(refused_payload, prefix));
 
     // mood_x, mood_y, rate, kbps, tag, seconds, loop, tail (-1: none asked), repeats
-    ok = ok && mp3_payload(dir + "/mp3-tail.bin", {{0.5f, 0.5f, 22050, 24, true, 3.0f, 20000, -1, 3.0f}}, prefix) &&
+    ok = ok && mp3_payload(dir + "/mp3-tail.bin", {{0.5f, 0.5f, 22050, 24, true, 3.0f, 20000, -1, 3.2f}}, prefix) &&
          mp3_payload(dir + "/mp3-crossfade.bin", {{0.5f, 0.5f, 22050, 24, true, 1.5f, 0, 500, 2.2f}}, prefix) &&
          mp3_payload(dir + "/mp3-short.bin", {{0.5f, 0.5f, 22050, 24, false, 1.0f, 40000, -1, 4.0f}}, prefix) &&
          mp3_payload(dir + "/mp3-rates.bin",
-                     {{0.2f, 0.2f, 22050, 32, true, 1.0f, 10000, -1, 2.0f},
-                      {0.8f, 0.8f, 44100, 64, true, 2.5f, 30000, -1, 3.0f},
+                     {{0.2f, 0.2f, 22050, 32, true, 1.0f, 10000, -1, 1.8f},
+                      {0.8f, 0.8f, 44100, 64, true, 2.5f, 30000, -1, 3.3f},
                       {0.5f, 0.5f, 22050, 24, true, 0.5f, 999, -1, 1.0f}},
                      prefix);
     return ok ? 0 : 1;

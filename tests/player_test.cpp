@@ -218,9 +218,9 @@ TEST_F(Player, WithoutPayloadTheDefaultShowRunsOnTheClockUntilPast16_3) {
     clock_times = {0.0f, 8.0f, 16.0f, 16.3f, nextafterf(16.3f, 20.0f), 17.0f};
     EXPECT_EQ(run_player(fake_parts()), 0);
     const std::vector<std::string> steps = {"window", "entry points", "programs", "hooks", "seed", "payload",
-                                              "ornaments and sprites", "late programs"};
+                                            "ornaments and sprites", "late programs"};
     EXPECT_EQ(without_frames(), steps); // no decoding, no audio
-    EXPECT_EQ(frames_presented, 4u);      // 16.3 is drawn, the next time is past the end
+    EXPECT_EQ(frames_presented, 4u);    // 16.3 is drawn, the next time is past the end
     EXPECT_EQ(clock_next, 5u);
     EXPECT_EQ(startup.seed, 42u);
     EXPECT_EQ(chosen_track, -1);
