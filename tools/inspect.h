@@ -16,7 +16,7 @@ struct inspected_track {
     // What decoding makes of a playable track's stream (when inspect was given a decoder).
     bool decoded = false;
     int decode_outcome = decode_failed;
-    uint32_t decoded_samples = 0; // decoder delay included
+    uint32_t decoded_samples = 0; // all the stream decoded to, decoder delay included
     uint32_t frames_total = 0;    // 0: no PCM buffer
     float decoded_show_length = 0.0f;
 };

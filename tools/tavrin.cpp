@@ -57,8 +57,10 @@ const char* usage_inspect =
     "Reads the payload trailer at the end of FILE, the payload and its track table, and\n"
     "prints every track record, whether its blocks lie inside the payload, and which\n"
     "records the player can play. Each playable track's MP3 stream is decoded as the\n"
-    "player decodes it: decoded_samples, frames_total and decoded_show_length (the\n"
-    "looped PCM buffer), or why it gives none. A file without a valid payload is an error.\n"
+    "player decodes it: decoded_samples (all the stream decodes to, decoder delay\n"
+    "included, also what the Linux player does not keep), frames_total and\n"
+    "decoded_show_length (the looped PCM buffer), or why it gives none. A file without\n"
+    "a valid payload is an error.\n"
     "  --json   print one JSON object instead of text\n";
 
 bool is_help(const char* a) { return !strcmp(a, "--help") || !strcmp(a, "-h"); }
