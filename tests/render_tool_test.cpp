@@ -160,6 +160,8 @@ struct container_case {
     const char* audio_codec;
 };
 
+void PrintTo(const container_case& c, std::ostream* os) { *os << c.extension; }
+
 class RenderVideo : public ::testing::TestWithParam<container_case> {};
 
 // One video stream of every frame and one audio stream as long as the video; the lossless

@@ -5,7 +5,6 @@
 #include "core/compositor.h"
 #include "core/payload.h"
 #include "core/player.h"
-#include "core/show.h"
 #include "platform/offscreen/egl_context.h"
 #include "render/gl_api.h"
 #include "render/passes.h"
@@ -85,8 +84,8 @@ void offscreen_reset_echo() { compositor.echo_reset = true; }
 int32_t offscreen_frame_alone(float t, int32_t fps) {
     offscreen_reset_echo();
     int32_t drawn = 0;
-    float beat = (t - show.beat_origin) * show.beats_per_second;
-    if (fps > 0 && post_for_frame(phrase_of(beat), beat).effect == 1) {
+    update_cue(t); // the frame's beat and phrase; the frame itself walks to the same entry
+    if (fps > 0 && post_for_frame(cue.phrase, cue.beat).effect == 1) {
         for (int32_t k = fps; k >= 1; --k) {
             double lead = (double)t - (double)k / (double)fps;
             if (lead < 0.0) continue;
@@ -100,6 +99,7 @@ int32_t offscreen_frame_alone(float t, int32_t fps) {
 
 void offscreen_set_size(int32_t width, int32_t height) {
     offscreen_resize(width, height);
+    glViewport(0, 0, width, height);
     state.width = screen_width = width;
     state.height = screen_height = height;
 }
