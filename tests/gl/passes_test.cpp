@@ -85,6 +85,21 @@ class Passes : public ::testing::Test {
     }
 };
 
+// The frame holds the background as the pass draws it from the core's values at (t, beat).
+void expect_background_frame(float t, float beat) {
+    background_inputs in = {};
+    in.R[0] = fb_width, in.R[1] = fb_height, in.t = t, in.beat = beat;
+    in.P[0] = 1.0f, in.P[1] = 1.0f;
+    in.COL[0] = in.COL[1] = in.COL[2] = 1.0f;
+    memcpy(in.PL, PL, sizeof in.PL);
+    memcpy(in.AU, audio.AU, sizeof in.AU);
+    memcpy(in.MOOD, MOOD, sizeof in.MOOD);
+    expect_matches(fb_width, fb_height, read_frame(fb_width, fb_height), [&](float fx, float fy, float out[4]) {
+        background_reference(in, fx, fy, out);
+        return true;
+    });
+}
+
 TEST_F(Passes, BackgroundDrawsTheMoodStyleWithFixedParameters) {
     const float styles[] = {0.1f, 0.3f, 0.5f, 0.7f, 0.9f};
     for (float z : styles) {
@@ -99,17 +114,7 @@ TEST_F(Passes, BackgroundDrawsTheMoodStyleWithFixedParameters) {
         // every upload lands on a uniform of its own type
         EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
         expect_depth_on_blend_off();
-        background_inputs in = {};
-        in.R[0] = fb_width, in.R[1] = fb_height, in.t = 12.5f, in.beat = 21.0f;
-        in.P[0] = 1.0f, in.P[1] = 1.0f;
-        in.COL[0] = in.COL[1] = in.COL[2] = 1.0f;
-        memcpy(in.PL, PL, sizeof in.PL);
-        memcpy(in.AU, audio.AU, sizeof in.AU);
-        memcpy(in.MOOD, MOOD, sizeof in.MOOD);
-        expect_matches(fb_width, fb_height, read_frame(fb_width, fb_height), [&](float fx, float fy, float out[4]) {
-            background_reference(in, fx, fy, out);
-            return true;
-        });
+        expect_background_frame(12.5f, 21.0f);
     }
 }
 
@@ -363,16 +368,7 @@ TEST_F(Passes, FrameEndsWithDepthTestOnAndShowsTheBackgroundAlone) {
     glDisable(GL_DEPTH_TEST);
     render_frame(fb_width, fb_height);
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    background_inputs in = {};
-    in.R[0] = fb_width, in.R[1] = fb_height, in.t = 5.0f, in.beat = 10.0f, in.P[0] = 1.0f, in.P[1] = 1.0f;
-    in.COL[0] = in.COL[1] = in.COL[2] = 1.0f;
-    memcpy(in.PL, PL, sizeof in.PL);
-    memcpy(in.AU, audio.AU, sizeof in.AU);
-    memcpy(in.MOOD, MOOD, sizeof in.MOOD);
-    expect_matches(fb_width, fb_height, read_frame(fb_width, fb_height), [&](float fx, float fy, float out[4]) {
-        background_reference(in, fx, fy, out);
-        return true;
-    });
+    expect_background_frame(5.0f, 10.0f);
 }
 
 TEST_F(Passes, StartUpLeavesDepthTestClearColourAndProjection) {
