@@ -9,18 +9,29 @@ BUILD_FUZZ ?= build-fuzz
 FUZZ_SECONDS ?= 60
 SEED ?=
 
-.PHONY: all setup build build-linux build-win build-fuzz test test-linux test-win fuzz bench show clean
+.PHONY: all setup setup-show build build-linux build-win build-fuzz build-show test test-linux test-win fuzz bench show clean
 
 all: build
 
 setup:
 	@bash scripts/setup.sh
 
+# Only what building and playing the show needs: no test frameworks, no Windows tool chain.
+setup-show:
+	@bash scripts/setup.sh show
+
 build: setup build-linux build-win
 
 build-linux:
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DTAVRIN_WIN_TOOL=$(CURDIR)/$(BUILD_WIN)/tavrin.exe >/dev/null
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DTAVRIN_TESTS=ON -DTAVRIN_BENCH=ON \
+		-DTAVRIN_WIN_TOOL=$(CURDIR)/$(BUILD_WIN)/tavrin.exe >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
+
+# The show alone: the player with the default show appended, and the tool that renders it
+# without a display. Tests and benchmarks are left out until `make test` or `make bench` asks.
+build-show:
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DTAVRIN_TESTS=OFF -DTAVRIN_BENCH=OFF >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target tavrin_show tavrin default_show
 
 build-win:
 	@cmake -S . -B $(BUILD_WIN) -DCMAKE_BUILD_TYPE=Release -DTAVRIN_BENCH=OFF \
@@ -46,7 +57,7 @@ fuzz:
 
 # Only the benchmarks and what they need are built; BENCH_ARGS go to Google Benchmark.
 bench:
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DTAVRIN_BENCH=ON >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS) --target core_bench decode_bench pack_bench render_bench
 	@$(BUILD)/bench/core_bench $(BENCH_ARGS)
 	@$(BUILD)/bench/decode_bench $(BENCH_ARGS)
@@ -55,7 +66,7 @@ bench:
 
 # Plays the default show (the player with the default payload appended) with seed SEED, or
 # with a seed from the clock, which is printed here: the player prints nothing.
-show: build
+show: setup-show build-show
 	@seed="$(SEED)"; \
 	if [ -z "$$seed" ]; then seed=$$(( $$(date +%s%N) / 1000 % 4294967296 )); fi; \
 	echo "make show: seed $$seed (make show SEED=$$seed plays this show again; any key or click ends it)"; \

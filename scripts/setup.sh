@@ -1,24 +1,46 @@
 #!/usr/bin/env bash
-# Installs every Debian package that building, testing and running tavrin needs.
-# Idempotent: quiet and quick when everything is already present.
+# Installs the Debian packages that tavrin needs, and only those.
+#   scripts/setup.sh show   what building and playing the default show needs (make show)
+#   scripts/setup.sh        that and what the tests, the Windows build and fuzzing need (make test)
+# Idempotent: quiet and quick when everything is already present. Runs apt-get as root, or
+# through sudo.
 set -euo pipefail
 
+profile=${1:-all}
+case "$profile" in
+  show|all) ;;
+  *) echo "usage: scripts/setup.sh [show|all]" >&2; exit 2 ;;
+esac
+
+# Building and playing a show, and rendering one to a video without a display.
 packages=(
-  # toolchain and test frameworks
-  build-essential cmake pkg-config git
-  libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
-  # Windows build and running its tests
-  g++-mingw-w64-x86-64-win32 wine wine64
-  # player: window, GL, offscreen GL
-  libx11-dev libgl-dev libegl-dev libgl1 libgl1-mesa-dri libegl-mesa0 libglx-mesa0
-  # audio decoding, encoding, reading and analysis
-  libmpg123-dev libmp3lame-dev libsndfile1-dev libsamplerate0-dev libaubio-dev libasound2-dev
-  # pictures and video export
+  # compiler, build system, and pkg-config for the libraries' .pc files
+  build-essential cmake pkg-config
+  # the player's window (Xlib) and OpenGL headers; libopengl-dev holds libOpenGL.so, which
+  # CMake's FindOpenGL needs with the GLVND layout; EGL for rendering without a display
+  libx11-dev libgl-dev libopengl-dev libegl-dev
+  # Mesa's drivers at run time: GLX and EGL front ends and the llvmpipe software renderer
+  libgl1 libgl1-mesa-dri libegl-mesa0 libglx-mesa0
+  # MP3 decoding (libmpg123) and the ALSA headers of the player's audio output
+  libmpg123-dev libasound2-dev
+  # tavrin pack, which also packs the default show at build time: reading audio files,
+  # resampling, tempo detection, MP3 encoding
+  libsndfile1-dev libsamplerate0-dev libaubio-dev libmp3lame-dev
+  # tavrin render: PNG frames, and the ffmpeg program for videos
   libpng-dev ffmpeg
-  # display tests
-  xvfb xdotool x11-utils
 )
+if [ "$profile" = all ]; then
+  packages+=(
+    # unit tests and benchmarks
+    libgtest-dev libgmock-dev libbenchmark-dev
+    # the fuzz target (libFuzzer with sanitizers)
+    clang libclang-rt-14-dev
+    # the Windows build (mingw-w64) and running its tests under Wine
+    g++-mingw-w64-x86-64-win32 wine wine64
+    # the player's end-to-end tests: a virtual X server and synthetic key and button presses
+    xvfb xdotool
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do
