@@ -14,8 +14,9 @@ enum : uint32_t {
     shortest_loop = 1000,   // a loop of fewer samples gives no PCM buffer
     crossfade_samples = 1024,
     fade_in_samples = 256,
-    // Largest PCM buffer: its byte size (2 per frame) must fit a 32-bit length.
-    largest_pcm_frames = 0x7FFFFFFFu,
+    // Largest PCM buffer: one hour at the highest sample rate, as much as a playable record
+    // can ask for; the loop building refuses more whatever record it is given.
+    largest_pcm_frames = most_show_frames,
 };
 
 // What became of a decoding.

@@ -2,6 +2,7 @@
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
+#include <stdio.h>
 
 enum : uint32_t {
     payload_trailer_size = 12,
@@ -28,6 +29,17 @@ struct track_record {
     uint32_t mp3_kbps;
 };
 
+// What a record may ask for. No real song lies beyond these, and without them a few edited bytes
+// could make the player allocate gigabytes of PCM or play for weeks: a record that asks for
+// more is refused like one whose blocks do not fit (track_record_problem).
+enum : uint32_t {
+    longest_show_seconds = 3600, // show, loop and repeated loop: at most one hour
+    lowest_sample_rate = 8000,   // the MPEG audio rates, 8000 to 48000 Hz
+    highest_sample_rate = 48000,
+    // The most PCM frames any playable record gives: one hour at the highest rate (346 MB).
+    most_show_frames = longest_show_seconds * highest_sample_rate,
+};
+
 // Process-wide payload state, published by the loaders.
 extern uint8_t* payload;        // null when no payload was read
 extern uint32_t payload_bytes;  // bytes of the payload actually in the buffer
@@ -48,6 +60,11 @@ void publish_payload(uint8_t* buffer, uint32_t bytes_read);
 
 // The file a Linux player reads: TAVRIN_SELF when set and not empty, else /proc/self/exe.
 const char* linux_payload_path(const char* tavrin_self);
+
+// Opens `path` for reading only when it is a regular file, without ever waiting on it: a FIFO
+// (whose open would block until a writer comes), a device, a socket or a folder is refused.
+// Null when refused or not openable; *why (optional) then says why in a few words.
+FILE* open_regular_file(const char* path, const char** why = nullptr);
 
 // Loads with the Linux rules from a named file (size > 12, a full read of the payload).
 void load_show_payload_file(const char* path);

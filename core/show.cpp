@@ -62,6 +62,19 @@ const char* track_record_problem(const track_record& r, uint32_t bytes) {
     if (!(isfinite(r.feature_rate) && r.feature_rate > 0.0f)) return "feature_rate is not a positive number";
     if (!(isfinite(r.loop_length) && r.loop_length >= 0.0f)) return "loop_length is negative or not a number";
     if (r.sample_rate == 0) return "sample_rate is 0";
+    // Beyond any real song: these are what bound the PCM buffer and the length of the show.
+    if (r.sample_rate < lowest_sample_rate || r.sample_rate > highest_sample_rate)
+        return "sample_rate is not an MPEG audio rate of 8000 to 48000 Hz";
+    if (r.show_length > (float)longest_show_seconds) return "show_length is longer than one hour (3600 s)";
+    if (r.loop_length > (float)longest_show_seconds) return "loop_length is longer than one hour (3600 s)";
+    const uint64_t hour = (uint64_t)longest_show_seconds * r.sample_rate;
+    if (r.loop_samples > hour) return "loop_samples is more than one hour at sample_rate";
+    if (r.loop_length > 0.0f) {
+        // The repetitions the loop building makes: round(show_length / loop_length), at least one.
+        float n = r.show_length / r.loop_length + 0.5f;
+        if (!(n < 4294967296.0f) || (n >= 1.0f ? (uint64_t)n : 1u) * r.loop_samples > hour)
+            return "the loop repeated round(show_length / loop_length) times plays longer than one hour";
+    }
     return nullptr;
 }
 

@@ -219,6 +219,7 @@ TEST(LoopBuilding, UnusableTimingIsRefusedWithoutABuffer) {
         {10.0f, NAN, 1000, loop_bad_timing},        {NAN, 1.0f, 1000, loop_bad_timing},
         {10.0f, 1.0f, 0, loop_bad_timing},          {1e30f, 1.0f, 1000, loop_too_long},
         {3e9f, 1.0f, 1000, loop_too_long},          {1073742.0f, 1.0f, 1000, loop_too_long}, // 2147484000 frames
+        {86401.0f, 1.0f, 1000, loop_too_long}, // one loop more than largest_pcm_frames holds
     };
     const std::vector<int16_t> d = decoded_array(2000, crossfade_samples);
     for (const Case& c : cases) {
@@ -463,7 +464,7 @@ TEST(Mp3Decode, BrokenStreamsStopSafely) {
 TEST(DecodedCapacity, OneSecondMoreThanALoopAndNoMoreThanCanBeUsed) {
     const uint32_t most = largest_pcm_frames + decoder_delay + crossfade_samples;
     const uint32_t cases[][3] = {{22050, 677376, 699426}, {44100, 0, 44100}, {0xFFFFFFFFu, 0xFFFFFFFFu, most},
-                                 {1, 0x7FFFFFFFu, 0x80000000u}, {most, 0, most}, {most, 1, most}};
+                                 {1, 0x7FFFFFFFu, most}, {1, 1000000, 1000001}, {most, 0, most}, {most, 1, most}};
     for (const auto& c : cases) {
         track_record r{};
         r.sample_rate = c[0];

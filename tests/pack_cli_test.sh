@@ -30,6 +30,16 @@ check "unsupported input"    1 "cannot read"      "$tool" pack "$dir/notes.wav" 
 check "tempo out of range"   2 "40 to 300"        "$tool" pack --bpm 500 "$dir/notes.wav" -o "$dir/out"
 check "missing executable"   1 "cannot read"      "$tool" pack --append-to "$dir/missing" "$dir/notes.wav" -o "$dir/out"
 check "unknown option"       2 "unknown option"   "$tool" pack --fast "$dir/notes.wav" -o "$dir/out"
+# Only the player takes a show: not a text file, not another executable (the tool itself).
+printf 'notes\n' >"$dir/notes.txt"
+check "append to a text file" 1 "not an executable" "$tool" pack --append-to "$dir/notes.txt" "$dir/notes.wav" -o "$dir/out"
+check "append to the tool"   1 "not the tavrin player" "$tool" pack --append-to "$tool" "$dir/notes.wav" -o "$dir/out"
+# A FIFO is refused at once, never waited on (timeout: a wait would otherwise hang the test).
+mkfifo "$dir/fifo"
+check "append to a FIFO"     1 "FIFO"             timeout 60 "$tool" pack --append-to "$dir/fifo" "$dir/notes.wav" -o "$dir/out"
+check "input is a FIFO"      1 "FIFO"             timeout 60 "$tool" pack "$dir/fifo" -o "$dir/out"
+check "input is a device"    1 "character device" "$tool" pack /dev/zero -o "$dir/out"
+check "input is a folder"    1 "folder"           "$tool" pack "$dir" -o "$dir/out"
 
 if "$tool" pack --help | grep -q "usage: tavrin pack"; then echo "ok   --help"; else
     echo "FAIL --help"; failures=$((failures + 1)); fi

@@ -28,6 +28,7 @@
 
 #include "audio/decode.h"
 #include "core/payload.h"
+#include "core/show.h"
 #include "pack_fixture.h"
 
 namespace {
@@ -654,4 +655,129 @@ TEST_F(PlayerLinux, PlatformFailuresEndWithTheirStatusAndPrintNothing) {
         expect_silent_output(r);
     }
     stop(no_glx);
+}
+
+// Hostile payloads, each through the loader, `tavrin describe`, `tavrin inspect` and a player
+// run that a key press ends: records that would make the player allocate gigabytes or play for
+// weeks are refused (the silent default show), one exactly at the one-hour limit plays, and a
+// FIFO, a device or a folder as the payload is never waited on (no payload for the player, a
+// clear error for the tools).
+TEST_F(PlayerLinux, HostilePayloadsEndQuicklyAndCleanly) {
+    const std::string good = read_file(show_file);
+    ASSERT_GT(good.size(), 4u + 64u + 12u);
+    auto edited = [&](const std::string& name, std::vector<std::pair<size_t, uint32_t>> fields) {
+        std::string b = good;
+        for (auto [at, v] : fields) memcpy(&b[4 + at], &v, 4); // record 0 of the bare payload
+        std::string path = dir + "/" + name + ".tavrin";
+        std::ofstream(path, std::ios::binary) << b;
+        return path;
+    };
+    auto f32 = [](float v) {
+        uint32_t u;
+        memcpy(&u, &v, 4);
+        return u;
+    };
+    const size_t show_at = 8, loop_at = 24, rate_at = 52, loop_samples_at = 56;
+    std::string fifo = dir + "/hostile-fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+
+    struct hostile_case {
+        std::string name;
+        std::string path;
+        std::string problem; // the record's problem; empty when it plays
+        std::string tool_error; // a special file: what the tools say
+    };
+    // The packed show is one loop of 48000 samples (3 s at 16 kHz).
+    const hostile_case cases[] = {
+        {"4-gb-loop", edited("4-gb-loop", {{show_at, f32(400.0f)}, {loop_at, f32(0.001f)}, {loop_samples_at, 5000}}),
+         "plays longer than one hour", ""},
+        {"endless-show", edited("endless-show", {{show_at, f32(1e30f)}}), "show_length is longer than one hour", ""},
+        {"rate-1", edited("rate-1", {{rate_at, 1}}), "sample_rate is not an MPEG audio rate", ""},
+        {"huge-loop", edited("huge-loop", {{loop_samples_at, 0xFFFFFFFFu}}), "loop_samples is more than one hour",
+         ""},
+        {"long-loop", edited("long-loop", {{loop_at, f32(3601.0f)}}), "loop_length is longer than one hour", ""},
+        {"one-sample-too-many",
+         edited("one-sample-too-many", {{show_at, f32(3600.0f)}, {loop_at, f32(3.0f)}, {loop_samples_at, 48001}}),
+         "plays longer than one hour", ""},
+        {"one-hour", edited("one-hour", {{show_at, f32(3600.0f)}, {loop_at, f32(3.0f)}}), "", ""},
+        {"fifo", fifo, "", "it is a FIFO, not a regular file"},
+        {"device", "/dev/zero", "", "it is a character device, not a regular file"},
+        {"folder", dir, "", "it is a folder, not a regular file"},
+    };
+    for (const hostile_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const bool special = !c.tool_error.empty();
+
+        // The loader: a special file is no payload; a record is refused when it is chosen.
+        load_show_payload_file(c.path.c_str());
+        if (special) {
+            EXPECT_EQ(track_count, 0);
+            EXPECT_EQ(payload, nullptr);
+        } else {
+            ASSERT_EQ(track_count, 1);
+            const char* problem = track_record_problem(read_track_record(payload, 0), payload_bytes);
+            if (c.problem.empty()) {
+                EXPECT_EQ(problem, nullptr) << problem;
+            } else {
+                ASSERT_NE(problem, nullptr);
+                EXPECT_NE(std::string(problem).find(c.problem), std::string::npos) << problem;
+            }
+        }
+        release_show_payload();
+
+        // describe and inspect.
+        auto tool = [&](const std::vector<std::string>& args, std::string* out, std::string* err) {
+            run t;
+            t.name = c.name + "-" + args[1];
+            t.program = TAVRIN_TOOL;
+            t.args = args;
+            t.args.erase(t.args.begin());
+            t.env = base_env(false);
+            start(t);
+            finish(t, 120);
+            *out = read_file(t.out());
+            *err = read_file(t.err());
+            return t.status;
+        };
+        std::string out, err;
+        int status = tool({TAVRIN_TOOL, "describe", "7", "--payload", c.path}, &out, &err);
+        if (special) {
+            EXPECT_EQ(status, 2);
+            EXPECT_NE(err.find(c.tool_error), std::string::npos) << err;
+        } else {
+            EXPECT_EQ(status, 0) << err;
+            EXPECT_NE(out.find(c.problem.empty() ? "\"chosen_track\": 0" : "\"chosen_track\": -1"), std::string::npos);
+            EXPECT_NE(out.find(c.problem.empty() ? "\"show_length\": 3600," : "\"show_length\": 16,"),
+                      std::string::npos);
+        }
+        status = tool({TAVRIN_TOOL, "inspect", c.path}, &out, &err);
+        if (special) {
+            EXPECT_EQ(status, 2);
+            EXPECT_NE(err.find(c.tool_error), std::string::npos) << err;
+        } else {
+            EXPECT_EQ(status, 0) << err;
+            EXPECT_NE(out.find(c.problem.empty() ? "usable: yes\n  decoded_samples" : "usable: no, "),
+                      std::string::npos) << out;
+            EXPECT_NE(out.find(c.problem), std::string::npos) << out;
+            if (c.problem.empty()) {
+                EXPECT_NE(out.find("frames_total: 57600000\n"), std::string::npos) << out;
+            }
+        }
+
+        // The player: its window comes up, a key ends it; only the playable record loads ALSA.
+        run r;
+        r.name = "hostile-" + c.name;
+        r.env = base_env();
+        r.env.push_back("TAVRIN_SELF=" + c.path);
+        for (const std::string& e : fake_alsa_env(r, FAKE_ALSA_DIR)) r.env.push_back(e);
+        start(r);
+        int ended = -1;
+        ASSERT_TRUE(wait_for_window(display, r.pid, 60, &ended).found) << "ended with " << ended;
+        pid_t x = spawn({"/usr/bin/xdotool", "key", "a"}, base_env(), dir + "/xdotool.out", dir + "/xdotool.err");
+        EXPECT_EQ(wait_for(x, 10), 0);
+        finish(r, 60);
+        EXPECT_EQ(r.status, 0) << "a key press did not end the show";
+        EXPECT_EQ(exists(r.log()), c.problem.empty() && !special);
+        expect_silent_output(r);
+    }
 }

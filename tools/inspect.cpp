@@ -6,21 +6,32 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include <fstream>
 #include <sstream>
 
 #include "core/show.h"
 #include "tools/describe.h"
 
+namespace {
+struct file_closer {
+    FILE* f;
+    ~file_closer() {
+        if (f) fclose(f);
+    }
+};
+} // namespace
+
 inspection inspect_payload(const std::string& path, record_decoder decoder) {
     inspection in;
-    std::ifstream f(path, std::ios::binary);
+    // Only a regular file, opened without waiting: a FIFO would block here until a writer came.
+    const char* why = nullptr;
+    file_closer file{open_regular_file(path.c_str(), &why)};
+    FILE* f = file.f;
     if (!f) {
-        in.error = "cannot open " + path + ": " + strerror(errno);
+        in.error = "cannot open " + path + ": " + (why ? why : "unknown error");
         return in;
     }
-    f.seekg(0, std::ios::end);
-    std::streamoff length = f.tellg();
+    long long length = -1;
+    if (fseeko(f, 0, SEEK_END) == 0) length = ftello(f);
     if (length < 0) {
         in.error = "cannot read the size of " + path;
         return in;
@@ -32,9 +43,7 @@ inspection inspect_payload(const std::string& path, record_decoder decoder) {
         return in;
     }
     uint8_t trailer[12];
-    f.seekg(length - 12);
-    f.read((char*)trailer, 12);
-    if (f.gcount() != 12) {
+    if (fseeko(f, length - 12, SEEK_SET) != 0 || fread(trailer, 1, 12, f) != 12) {
         in.error = "cannot read the last 12 bytes";
         return in;
     }
@@ -51,10 +60,10 @@ inspection inspect_payload(const std::string& path, record_decoder decoder) {
         return in;
     }
     std::vector<uint8_t> buf(size);
-    f.seekg(length - 12 - (std::streamoff)size);
-    f.read((char*)buf.data(), size);
-    if ((uint32_t)f.gcount() != size) {
-        in.error = "short read: " + std::to_string(f.gcount()) + " of " + std::to_string(size) + " payload bytes";
+    size_t got = 0;
+    if (fseeko(f, length - 12 - (long long)size, SEEK_SET) == 0) got = fread(buf.data(), 1, size, f);
+    if (got != size) {
+        in.error = "short read: " + std::to_string(got) + " of " + std::to_string(size) + " payload bytes";
         return in;
     }
     int32_t n = (int32_t)((uint32_t)buf[0] | (uint32_t)buf[1] << 8 | (uint32_t)buf[2] << 16 | (uint32_t)buf[3] << 24);
@@ -102,7 +111,7 @@ static const char* decode_problem(int outcome) {
     case loop_too_short:
         return "the loop is shorter than 1000 samples (loop_samples below 1000, or fewer than 2105 samples decoded)";
     case loop_bad_timing: return "loop_length is not above 0, so there is no number of repetitions";
-    case loop_too_long: return "the repeated loop would be longer than 2147483647 samples";
+    case loop_too_long: return "the repeated loop would be longer than 172800000 samples (one hour at 48000 Hz)";
     case pcm_no_memory: return "no memory for the PCM buffer";
     }
     return "unknown";

@@ -10,6 +10,9 @@
 
 #include <algorithm>
 
+#include "core/show.h"
+#include "tools/pack_checks.h"
+
 const char* const pack_usage =
     "usage: tavrin pack [OPTIONS] [TRACK OPTIONS] INPUT... (-o OUT | --append-to EXE -o OUT)\n"
     "\n"
@@ -21,8 +24,11 @@ const char* const pack_usage =
     "Output:\n"
     "  -o, --output OUT     the file to write; it is replaced only when everything succeeded.\n"
     "                       Alone, OUT holds the payload and its trailer (for TAVRIN_SELF).\n"
-    "  --append-to EXE      OUT becomes a copy of the player EXE with the payload appended; a\n"
-    "                       payload EXE already carries is replaced\n"
+    "                       It is written as OUT.partial-XXXXXX beside OUT and renamed; one\n"
+    "                       left by a killed run is removed by the next run to the same OUT\n"
+    "  --append-to EXE      OUT becomes a copy of the player EXE (the Linux or Windows player,\n"
+    "                       nothing else) with the payload appended, executable; a payload EXE\n"
+    "                       already carries is replaced\n"
     "  --rate HZ            sample rate of the show (default 22050; an MP3 rate: 8000, 11025,\n"
     "                       12000, 16000, 22050, 24000, 32000, 44100, 48000)\n"
     "  --kbps N             MP3 bit rate, constant (default 48 up to 24000 Hz, 96 above)\n"
@@ -320,9 +326,9 @@ bool pack_track(const pack_track_options& t, uint32_t rate, uint32_t kbps, packe
     }
     out->loop_start = start;
     const int repeats = t.loop ? t.repeats : 1;
-    if ((uint64_t)loop * (uint64_t)repeats > 0x7FFFFFFFull) {
+    if ((uint64_t)loop * (uint64_t)repeats > (uint64_t)longest_show_seconds * rate) {
         *error = path + ": " + std::to_string(repeats) + " repetitions of " + std::to_string(loop) +
-                 " samples are more than the player's PCM buffer holds";
+                 " samples play longer than one hour, the longest show the player plays";
         return false;
     }
     s = std::vector<float>();
@@ -373,6 +379,11 @@ bool pack_track(const pack_track_options& t, uint32_t rate, uint32_t kbps, packe
     r.mp3_kbps = kbps;
     out->track.features = out->analysis.features;
     out->track.energy = out->analysis.energy;
+    // The blocks are placed later; the values must already be what the player accepts.
+    if (const char* problem = track_record_problem(r, 0xFFFFFFFFu)) {
+        *error = path + ": the player would refuse the track: " + problem;
+        return false;
+    }
     return true;
 }
 
@@ -387,10 +398,11 @@ bool write_show_file(const std::string& path, const std::string& append_to, std:
     umask(mask);
     unsigned mode = 0666 & ~mask;
     if (!append_to.empty()) {
-        FILE* f = fopen(append_to.c_str(), "rb");
+        const char* why = "";
+        FILE* f = open_regular_file(append_to.c_str(), &why); // never waits on a FIFO
         struct stat st;
         if (!f || fstat(fileno(f), &st) != 0) {
-            *error = "cannot read " + append_to + ": " + strerror(errno);
+            *error = "cannot read " + append_to + ": " + (f ? strerror(errno) : why);
             if (f) fclose(f);
             return false;
         }
@@ -401,8 +413,14 @@ bool write_show_file(const std::string& path, const std::string& append_to, std:
             *error = "cannot read " + append_to + ": short read";
             return false;
         }
+        std::string not_player;
+        if (!is_player_image(image.data(), image.size(), &not_player)) {
+            *error = "--append-to " + append_to + ": " + not_player;
+            return false;
+        }
         image.resize((size_t)executable_image_length(image.data(), image.size()));
-        mode = st.st_mode & 07777;
+        // The player's own permissions, and the run bit wherever the umask allows it.
+        mode = (st.st_mode & 0777) | (0111 & ~mask);
     }
     return write_file_replacing(path,
                                 {{image.data(), image.size()}, {bytes.data(), bytes.size()}, {trailer, sizeof trailer}},
@@ -420,6 +438,20 @@ int run_pack(int argc, char** argv) {
     if (help) {
         fputs(pack_usage, stdout);
         return 0;
+    }
+    // The files are checked before the long work: a wrong --append-to or an input that is a
+    // FIFO or a device ends here, not after every track was packed (or never).
+    bool usable = o.append_to.empty() || check_append_target(o.append_to, &error);
+    for (size_t k = 0; usable && k < o.tracks.size(); ++k) {
+        const pack_track_options& t = o.tracks[k];
+        if (!(usable = input_is_regular_file(t.path, &error))) break;
+        std::string warning = truncated_input_warning(t.path);
+        if (!warning.empty()) fprintf(stderr, "tavrin pack: warning: %s\n", warning.c_str());
+    }
+    if (!usable) {
+        fprintf(stderr, "tavrin pack: %s\n", error.c_str());
+        fprintf(stderr, "tavrin pack: nothing written; %s is unchanged\n", o.output.c_str());
+        return 1;
     }
     progress_bar bar(!o.quiet);
     std::vector<payload_track> tracks;

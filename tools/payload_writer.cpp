@@ -4,6 +4,8 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <string.h>
+#include <dirent.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -137,8 +139,33 @@ uint64_t executable_image_length(const uint8_t* file, uint64_t length) {
     return length - payload_trailer_size - size;
 }
 
+int remove_stale_partial_files(const std::string& path) {
+    size_t slash = path.rfind('/');
+    std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".partial-";
+    DIR* d = opendir(dir.c_str());
+    if (!d) return 0;
+    int removed = 0;
+    while (dirent* e = readdir(d)) {
+        std::string name = e->d_name;
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+        // Only a regular file (never followed through a link, never waited on), and only one
+        // that no running writer holds: a writer keeps its partial file locked until the rename.
+        int fd = openat(dirfd(d), name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0) continue;
+        struct stat st;
+        if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            unlinkat(dirfd(d), name.c_str(), 0) == 0)
+            ++removed;
+        close(fd);
+    }
+    closedir(d);
+    return removed;
+}
+
 bool write_file_replacing(const std::string& path, const std::vector<byte_span>& parts, unsigned mode,
                           std::string* error) {
+    remove_stale_partial_files(path);
     std::string temp = path + ".partial-XXXXXX";
     std::vector<char> name(temp.begin(), temp.end());
     name.push_back('\0');
@@ -147,6 +174,9 @@ bool write_file_replacing(const std::string& path, const std::vector<byte_span>&
         *error = "cannot create a file beside " + path + ": " + strerror(errno);
         return false;
     }
+    // Held until the file is renamed: a later run removes the partial file only when no one
+    // holds it, that is when the run that wrote it was killed.
+    flock(fd, LOCK_EX);
     auto give_up = [&](const std::string& what) {
         *error = what + " " + name.data() + ": " + strerror(errno);
         close(fd);
@@ -164,14 +194,15 @@ bool write_file_replacing(const std::string& path, const std::vector<byte_span>&
     }
     if (fchmod(fd, (mode_t)mode) != 0) return give_up("cannot set the permissions of");
     if (fsync(fd) != 0) return give_up("cannot write");
-    if (close(fd) != 0) {
-        *error = std::string("cannot write ") + name.data() + ": " + strerror(errno);
+    // Renamed while still open and locked, so that no other run takes it for a stale one.
+    if (rename(name.data(), path.c_str()) != 0) {
+        *error = "cannot replace " + path + ": " + strerror(errno);
+        close(fd);
         unlink(name.data());
         return false;
     }
-    if (rename(name.data(), path.c_str()) != 0) {
-        *error = "cannot replace " + path + ": " + strerror(errno);
-        unlink(name.data());
+    if (close(fd) != 0) {
+        *error = "cannot write " + path + ": " + strerror(errno);
         return false;
     }
     return true;

@@ -597,8 +597,9 @@ int run_render(int argc, char** argv) {
     }
     std::string payload_path = o.payload.empty() ? default_payload_path() : o.payload;
     if (!payload_path.empty()) {
-        FILE* f = fopen(payload_path.c_str(), "rb");
-        if (!f) return error("cannot read " + payload_path + ": " + strerror(errno));
+        const char* why = nullptr;
+        FILE* f = open_regular_file(payload_path.c_str(), &why); // never waits on a FIFO
+        if (!f) return error("cannot read " + payload_path + ": " + why);
         fclose(f);
     }
     std::string ffmpeg;

@@ -95,8 +95,9 @@ int cmd_describe(int argc, char** argv) {
     if (!seed_from_args_linux(2, args, &seed))
         return fail("describe", std::string("SEED must begin with a digit, got '") + seed_text + "'");
     if (payload_path) {
-        FILE* f = fopen(payload_path, "rb");
-        if (!f) return fail("describe", std::string("cannot open ") + payload_path + ": " + strerror(errno));
+        const char* why = nullptr;
+        FILE* f = open_regular_file(payload_path, &why); // never waits on a FIFO
+        if (!f) return fail("describe", std::string("cannot open ") + payload_path + ": " + why);
         fclose(f);
     }
     std::string out = describe_show(seed, payload_path, decode_track);

@@ -5,6 +5,7 @@
 #include <mmreg.h>
 #include <msacm.h>
 
+#include "audio/decode.h"
 #include "audio/mp3_decode.h"
 
 bool decode_stream_samples(const uint8_t* stream, const track_record& r, int16_t** samples, uint32_t* count,
@@ -43,10 +44,14 @@ bool decode_stream_samples(const uint8_t* stream, const track_record& r, int16_t
     HACMSTREAM has = nullptr;
     if (acmStreamOpen(&has, nullptr, &source.wfx, &pcm, nullptr, 0, 0, 0) != 0) return false;
 
-    // The codec's estimate of the output, with 64 KiB to spare.
+    // The codec's estimate of the output, with 64 KiB to spare, but never more than the loop
+    // building can read: the estimate follows the record's bit rate, which a payload may set
+    // to anything, and the samples past the longest loop and its tail are never used.
     DWORD estimate = 0;
     acmStreamSize(has, r.mp3_length, &estimate, ACM_STREAMSIZEF_SOURCE);
-    const uint64_t room = (uint64_t)estimate + 65536;
+    const uint64_t most = 2ull * ((uint64_t)largest_pcm_frames + decoder_delay + crossfade_samples);
+    const uint64_t wanted = (uint64_t)estimate + 65536;
+    const uint64_t room = wanted < most ? wanted : most;
     int16_t* d = room <= 0xFFFFFFFFu ? (int16_t*)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)room) : nullptr;
     if (!d) {
         acmStreamClose(has, 0);

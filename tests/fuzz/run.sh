@@ -53,8 +53,10 @@ for log in "${logs[@]}"; do
     [ -s "$log" ] || continue
     runs=$(grep -E '^stat::number_of_executed_units:' "$log" | tail -1 | awk '{print $2}')
     rate=$(grep -E '^stat::average_exec_per_sec:' "$log" | tail -1 | awk '{print $2}')
+    # The last status line carries the coverage: edges (cov) and features (ft) reached.
+    cov=$(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$log" | tail -1)
     if [ -n "$runs" ]; then
-        echo "fuzz: $(basename "$log" .log): $runs runs, $rate execs/s"
+        echo "fuzz: $(basename "$log" .log): $runs runs, $rate execs/s, ${cov:-cov: ?}"
     fi
 done
 echo "fuzz: corpus: $(ls "$scratch/corpus" | wc -l) files ($seeds seeds), $(du -sk "$scratch/corpus" | cut -f1) KiB"
