@@ -6,6 +6,10 @@
 //    load_payload hook publishes the input), the checks of every record, a track choice aimed
 //    at each of the first records, and the per-frame reads at show times from far negative to
 //    huge, forwards and backwards;
+//  - the decoding of the chosen track (the MP3 decoder and the loop building) in those
+//    start-ups, with the record limits checked on every chosen record; records whose PCM
+//    buffer would be larger than fuzz_pcm_budget are checked but not decoded, so that an
+//    execution stays quick (the limits are what keep them below a few hundred MB);
 //  - for a quarter of the inputs, the file loader (Linux rules) and the inspect tool on a memfd
 //    holding the same bytes, compared with each other and with the in-memory loader.
 // Beyond the sanitizers, CHECK aborts when the loaders or checks contradict each other or a
@@ -19,6 +23,7 @@
 
 #include <string>
 
+#include "audio/decode.h"
 #include "audio/features.h"
 #include "core/beat_clock.h"
 #include "core/payload.h"
@@ -118,11 +123,43 @@ void run_frames() {
     }
 }
 
+// PCM frames (and decoded samples) up to which a chosen track is decoded: 8 MB of samples.
+const uint64_t fuzz_pcm_budget = 1u << 22;
+
+// The decoding step of start-up, behind the record limits: no playable record asks for more
+// than one hour of PCM, and what is decoded keeps to what the record asked for.
+void fuzz_decode_track() {
+    if (chosen_track < 0) return;
+    const track_record r = read_track_record(payload, chosen_track);
+    CHECK(r.sample_rate >= lowest_sample_rate && r.sample_rate <= highest_sample_rate);
+    CHECK(r.show_length <= (float)longest_show_seconds && r.loop_length <= (float)longest_show_seconds);
+    CHECK(r.loop_samples <= (uint64_t)longest_show_seconds * r.sample_rate);
+    const uint64_t repeats = loop_repetitions(r.show_length, r.loop_length);
+    CHECK(repeats * r.loop_samples <= (uint64_t)longest_show_seconds * r.sample_rate);
+    if (repeats * r.loop_samples > fuzz_pcm_budget || (uint64_t)r.sample_rate + r.loop_samples > fuzz_pcm_budget)
+        return;
+    const float nominal = show.show_length;
+    decode_track();
+    if (!pcm_buffer) {
+        CHECK(frames_total == 0);
+        CHECK(memcmp(&show.show_length, &nominal, 4) == 0);
+        return;
+    }
+    CHECK(frames_total >= shortest_loop && frames_total <= repeats * r.loop_samples);
+    CHECK(frames_total % repeats == 0);
+    CHECK(pcm_buffer[0] == 0 && pcm_buffer[frames_total - 1] == 0); // faded in and out
+    CHECK(show.show_length > 0.0f && show.show_length <= (float)longest_show_seconds);
+    uint32_t s = 0;
+    for (uint32_t k = 0; k < frames_total; k += 997) s += (uint16_t)pcm_buffer[k];
+    sink = s;
+}
+
 // Whole start-ups over the published input, then a choice aimed at each of the first records.
 void exercise_show(uint32_t input_hash) {
     const uint32_t seeds[] = {1u, 1234567u, input_hash};
     startup_hooks hooks{};
     hooks.load_payload = publish_input;
+    hooks.decode_track = fuzz_decode_track;
     for (uint32_t seed : seeds) {
         reset_show_state();
         run_startup_choices(seed, hooks);
@@ -130,6 +167,7 @@ void exercise_show(uint32_t input_hash) {
         check_records();
         check_chosen();
         run_frames();
+        release_pcm_buffer();
     }
     const int aimed = track_count < 8 ? track_count : 8;
     for (int k = 0; k < aimed; ++k) {
