@@ -33,7 +33,10 @@ struct track_record {
 // could make the player allocate gigabytes of PCM or play for weeks: a record that asks for
 // more is refused like one whose blocks do not fit (track_record_problem).
 enum : uint32_t {
-    longest_show_seconds = 3600, // show, loop and repeated loop: at most one hour
+    longest_show_seconds = 3600, // the show and the repeated loop: at most one hour
+    // One loop: at most half an hour, so that the decoded stream and the PCM buffer, which
+    // exist side by side while the loop is built, stay within one hour of samples together.
+    longest_loop_seconds = 1800,
     lowest_sample_rate = 8000,   // the MPEG audio rates, 8000 to 48000 Hz
     highest_sample_rate = 48000,
     // The most PCM frames any playable record gives: one hour at the highest rate (346 MB).

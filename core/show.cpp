@@ -66,9 +66,10 @@ const char* track_record_problem(const track_record& r, uint32_t bytes) {
     if (r.sample_rate < lowest_sample_rate || r.sample_rate > highest_sample_rate)
         return "sample_rate is not an MPEG audio rate of 8000 to 48000 Hz";
     if (r.show_length > (float)longest_show_seconds) return "show_length is longer than one hour (3600 s)";
-    if (r.loop_length > (float)longest_show_seconds) return "loop_length is longer than one hour (3600 s)";
+    if (r.loop_length > (float)longest_loop_seconds) return "loop_length is longer than half an hour (1800 s)";
     const uint64_t hour = (uint64_t)longest_show_seconds * r.sample_rate;
-    if (r.loop_samples > hour) return "loop_samples is more than one hour at sample_rate";
+    if (r.loop_samples > (uint64_t)longest_loop_seconds * r.sample_rate)
+        return "loop_samples is more than half an hour at sample_rate";
     if (r.loop_length > 0.0f) {
         // The repetitions the loop building makes: round(show_length / loop_length), at least one.
         float n = r.show_length / r.loop_length + 0.5f;

@@ -326,6 +326,11 @@ bool pack_track(const pack_track_options& t, uint32_t rate, uint32_t kbps, packe
     }
     out->loop_start = start;
     const int repeats = t.loop ? t.repeats : 1;
+    if ((uint64_t)loop > (uint64_t)longest_loop_seconds * rate) {
+        *error = path + ": the loop is " + seconds_text((double)loop / rate) +
+                 " long; the player plays loops of at most half an hour (cut one with --loop)";
+        return false;
+    }
     if ((uint64_t)loop * (uint64_t)repeats > (uint64_t)longest_show_seconds * rate) {
         *error = path + ": " + std::to_string(repeats) + " repetitions of " + std::to_string(loop) +
                  " samples play longer than one hour, the longest show the player plays";
