@@ -15,6 +15,7 @@
 #include "audio/decode.h"
 #include "audio/mp3_decode.h"
 #include "core/payload.h"
+#include "core/player_mark.h"
 #include "pack_fixture.h"
 #include "tools/inspect.h"
 #include "tools/pack.h"
@@ -167,6 +168,9 @@ TEST(PayloadWriter, RefusesWhatDoesNotFit32Bits) {
 TEST(PayloadWriter, AppendingReplacesAPayloadInsteadOfStacking) {
     std::vector<uint8_t> image(300);
     for (size_t i = 0; i < image.size(); ++i) image[i] = (uint8_t)(i * 13 + 1);
+    // An executable of the player: the ELF magic and the player's mark.
+    memcpy(image.data(), "\x7f" "ELF", 4);
+    memcpy(image.data() + 100, tavrin_player_mark, player_mark_size);
     temp_path exe(".exe"), first(".exe"), second(".exe");
     write_bytes(exe.path, image);
     chmod(exe.path.c_str(), 0751);
