@@ -181,14 +181,16 @@ payloads)
     printf '\xff\xff\xff\x7f' | dd of="$work/oversized.exe" bs=1 seek=$((size - 12)) conv=notrunc 2>/dev/null
     cp "$player" "$work/none.exe"
 
+    runs=()
     for name in none unusable truncated oversized corrupt; do
         (
             began=$(now)
             timeout 90 "$wine_run" "$work/$name.exe" 3 >"$work/$name.out" 2>&1
             echo "$? $(elapsed "$began")" >"$work/$name.result"
         ) &
+        runs+=($!)
     done
-    wait
+    wait "${runs[@]}" # (not Xvfb's and Wine's server's)
     for name in none unusable truncated oversized corrupt; do
         read -r st took <"$work/$name.result"
         case $name in
