@@ -154,8 +154,17 @@ void win_start_audio(const int16_t* pcm, uint32_t frames, uint32_t sample_rate) 
     ZeroMemory(&audio_out.header, sizeof audio_out.header);
     audio_out.header.lpData = (LPSTR)pcm;
     audio_out.header.dwBufferLength = 2u * frames;
-    waveOutPrepareHeader(audio_out.device, &audio_out.header, sizeof audio_out.header);
-    waveOutWrite(audio_out.device, &audio_out.header, sizeof audio_out.header);
+    // A buffer the device did not take would never advance the position, and a show timed by
+    // that position would never end: then the device is closed and the show runs on the clock.
+    if (waveOutPrepareHeader(audio_out.device, &audio_out.header, sizeof audio_out.header) != MMSYSERR_NOERROR) {
+        waveOutClose(audio_out.device);
+        return;
+    }
+    if (waveOutWrite(audio_out.device, &audio_out.header, sizeof audio_out.header) != MMSYSERR_NOERROR) {
+        waveOutUnprepareHeader(audio_out.device, &audio_out.header, sizeof audio_out.header);
+        waveOutClose(audio_out.device);
+        return;
+    }
     audio_out.running = true;
 }
 

@@ -27,8 +27,8 @@ uint32_t win_seed_value();
 void win_load_show_payload();
 
 // Plays `frames` mono signed 16-bit samples at `sample_rate` on the default wave device, all
-// from one header; gives up silently when the device cannot be opened. The samples must stay
-// readable until the process ends.
+// from one header; gives up silently when the device cannot be opened or does not take the
+// buffer. The samples must stay readable until the process ends.
 void win_start_audio(const int16_t* pcm, uint32_t frames, uint32_t sample_rate);
 
 // The wave device's position in samples; false while no audio plays or when the query fails
