@@ -12,9 +12,9 @@ void update_audio_features(float t) {
     float beat = (t - show.beat_origin) * show.beats_per_second;
     audio.beat = beat;
     if (show.feature_count < 2 || !show.features) {
-        float x = (float)exp((double)(beat - floorf(beat)) * -4.0);
+        float x = (float)show_exp((double)(beat - floorf(beat)) * -4.0);
         audio.AU[0] = x;
-        audio.AU[1] = sinf(0.785f * beat) * 0.5f + 0.5f;
+        audio.AU[1] = show_sinf(0.785f * beat) * 0.5f + 0.5f;
         audio.AU[2] = show_expf(fmodf(2.0f * beat, 1.0f) * -6.0f);
         audio.AU[3] = x * x;
         return;
@@ -44,5 +44,5 @@ void update_audio_features(float t) {
 float ease_elastic(float x) {
     if (x <= 0.0f) return 0.0f;
     if (x >= 1.0f) return 1.0f;
-    return 1.0f - (float)exp(-6.0 * (double)x) * cosf(11.0f * x);
+    return 1.0f - (float)show_exp(-6.0 * (double)x) * show_cosf(11.0f * x);
 }

@@ -3,6 +3,7 @@
 #include <math.h>
 #include <string.h>
 
+#include "core/fmath.h"
 #include "core/show.h"
 
 float post_fade(float b) {
@@ -52,7 +53,7 @@ cover_state cover_for_frame(int32_t phrase, float beat, float t, float show_leng
 
 void sprite_model_matrix(int w, int h, float x, float y, float s, float a, float q, float out[16]) {
     float r = s * (float)h / (float)w;
-    float c = cosf(a), n = sinf(a);
+    float c = show_cosf(a), n = show_sinf(a);
     for (int i = 0; i < 16; ++i) out[i] = (i % 5 == 0) ? 1.0f : 0.0f;
     out[0] = c * s / q;
     out[1] = s * n;

@@ -63,3 +63,10 @@ float show_time_linux(bool audio_running, float now, float audio_start, uint32_t
     if (frames_written >= frames_total && t > show_length) return show_length + 1.0f;
     return t > 0.0f ? t : 0.0f;
 }
+
+float show_time_win(bool position_in_samples, uint32_t position, uint32_t frames_total, uint32_t sample_rate,
+                    float show_length, float now) {
+    if (!position_in_samples || sample_rate == 0) return now;
+    if ((uint64_t)position + 1 >= frames_total) return show_length + 1.0f;
+    return (float)position / (float)sample_rate;
+}

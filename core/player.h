@@ -53,3 +53,10 @@ void player_frame(const player_parts& parts, float t);
 // time has passed show_length. Without audio: the clock itself.
 float show_time_linux(bool audio_running, float now, float audio_start, uint32_t frames_written,
                       uint32_t frames_total, float show_length);
+
+// Windows show time. While the wave device plays and its position query answered in samples:
+// show_length + 1 once it reports the last sample (position + 1 >= frames_total), else the
+// position in seconds. In every other case (no audio, the query failed or answered in another
+// unit) the clock.
+float show_time_win(bool position_in_samples, uint32_t position, uint32_t frames_total, uint32_t sample_rate,
+                    float show_length, float now);

@@ -10,11 +10,7 @@
 #include "render/textures.h"
 
 compositor_state compositor;
-#ifdef _WIN32
-bool cover_last_glow = false;
-#else
 bool cover_last_glow = true;
-#endif
 
 static void set1f(GLint l, float v) {
     if (l >= 0) glUniform1f(l, v);

@@ -13,7 +13,8 @@ struct compositor_state {
     bool echo_reset;    // refill the echo memory from the screen before its next use
 };
 extern compositor_state compositor;
-// The Linux build lets the cover's fractal glow through in the last 14 seconds.
+// Whether the cover's fractal glows through in the last 14 seconds: on by default (the Linux
+// player and the offscreen renderer); the Windows player turns it off before start-up.
 extern bool cover_last_glow;
 
 void background_pass(int w, int h);

@@ -39,6 +39,9 @@ if [ "$profile" = all ]; then
     g++-mingw-w64-x86-64-win32 wine wine64
     # the player's end-to-end tests: a virtual X server and synthetic key and button presses
     xvfb xdotool
+    # the Windows player's end-to-end tests: a sound server with a null sink, so that Wine's
+    # wave device opens and reports a position that advances in real time
+    pulseaudio
   )
 fi
 

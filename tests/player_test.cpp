@@ -1,4 +1,4 @@
-// The shared player sequence with fake platform and drawing parts, and the Linux show time.
+// The shared player sequence with fake platform and drawing parts, and the two show times.
 #include <gtest/gtest.h>
 
 #include <math.h>
@@ -62,6 +62,37 @@ TEST(ShowTimeLinux, ExhaustedAudioEndsTheShowInThatFrame) {
     EXPECT_FALSE(show_over(show_time_linux(true, 12.2f, 2.0f, 999, 1000, show.show_length)));
     EXPECT_FALSE(show_over(10.3f));
     EXPECT_TRUE(show_over(nextafterf(10.3f, 20.0f)));
+    reset_show_state();
+}
+
+TEST(ShowTimeWindows, FromDevicePositionOrClock) {
+    const float length = 10.0f;
+    struct Case {
+        const char* what;
+        bool in_samples; // the position query answered, in samples
+        uint32_t position, total, rate;
+        float now, expected;
+    };
+    const Case cases[] = {
+        {"no audio or a failed query: the clock", false, 0, 0, 22050, 3.25f, 3.25f},
+        {"failed query while playing: the clock, whatever the position", false, 44100, 220500, 22050, 7.5f, 7.5f},
+        {"the device position, not the clock", true, 44100, 220500, 22050, 9.0f, 2.0f},
+        {"position 0", true, 0, 220500, 22050, 1.0f, 0.0f},
+        {"two samples short of the end", true, 220498, 220500, 22050, 0.0f, 220498.0f / 22050.0f},
+        {"one sample short of the end: over", true, 220499, 220500, 22050, 0.0f, 11.0f},
+        {"at or past the end: over", true, 220600, 220500, 22050, 0.0f, 11.0f},
+        {"no sample rate: the clock", true, 100, 220500, 0, 4.0f, 4.0f},
+    };
+    for (const Case& c : cases)
+        EXPECT_FLOAT_EQ(show_time_win(c.in_samples, c.position, c.total, c.rate, length, c.now), c.expected)
+            << c.what;
+    // The last sample ends the show in that frame; one before it does not.
+    reset_show_state();
+    show.show_length = length;
+    EXPECT_TRUE(show_over(show_time_win(true, 999, 1000, 100, length, 0.0f)));
+    EXPECT_FALSE(show_over(show_time_win(true, 998, 1000, 100, length, 0.0f)));
+    // A position counter at its 32-bit limit does not wrap past the end test.
+    EXPECT_TRUE(show_over(show_time_win(true, 0xFFFFFFFFu, 0xFFFFFFFFu, 22050, length, 0.0f)));
     reset_show_state();
 }
 

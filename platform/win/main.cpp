@@ -1,0 +1,54 @@
+// player-win: the shared player sequence with the Windows platform layer and the GL renderer.
+// The program has no C runtime start-up: win_entry is its entry point (see CMakeLists.txt).
+#include "audio/decode.h"
+#include "core/payload.h"
+#include "core/player.h"
+#include "core/show.h"
+#include "platform/win/win_platform.h"
+#include "render/gl_api.h"
+#include "render/passes.h"
+#include "render/render.h"
+
+namespace {
+
+uint32_t show_sample_rate;
+
+void start_audio(const int16_t* pcm, uint32_t frames, uint32_t sample_rate) {
+    show_sample_rate = sample_rate;
+    // The clock's epoch is its first read, right before the audio starts: without audio the
+    // show time begins near 0 at the first frame.
+    win_now_seconds();
+    win_start_audio(pcm, frames, sample_rate);
+}
+
+bool resolve_gl() { return gl_resolve(win_gl_proc); }
+
+float show_time() {
+    uint32_t position = 0;
+    bool in_samples = win_audio_position(&position);
+    return show_time_win(in_samples, position, frames_total, show_sample_rate, show.show_length,
+                         in_samples ? 0.0f : win_now_seconds());
+}
+
+} // namespace
+
+extern "C" void win_entry() {
+    // The Windows show lets no fractal glow through in its closing seconds.
+    cover_last_glow = false;
+    player_parts parts = {};
+    parts.open_window = win_open_window;
+    parts.resolve_gl = resolve_gl;
+    parts.seed_value = win_seed_value;
+    parts.load_payload = win_load_show_payload;
+    parts.decode_track = decode_track;
+    parts.start_audio = start_audio;
+    parts.poll_events = win_poll_events;
+    parts.show_time = show_time;
+    parts.present = win_present;
+    parts.init_early = render_init_early;
+    parts.fill_startup_hooks = render_startup_hooks;
+    parts.init_late = render_init_late;
+    parts.draw_frame = render_frame;
+    run_player(parts);
+    win_exit();
+}
