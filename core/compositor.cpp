@@ -6,48 +6,58 @@
 #include "core/fmath.h"
 #include "core/show.h"
 
+// The post effect fades in over a phrase's first 2 beats and out over its last 2.
+static const float post_fade_beats = 2.0f;
+// The cover wipes out over the beat after its length and in over a phrase's last beat, into
+// the next phrase's picture and mask.
+static const float cover_wipe_beats = 1.0f;
+// The closing glow: the cover's fractal shows through at this strength in the last seconds.
+static const float closing_glow_seconds = 14.0f;
+static const float closing_glow = 0.3f;
+
 float post_fade(float b) {
-    if (b < 2.0f) return 0.5f * b;
-    if (b > 30.0f) return 0.5f * (32.0f - b);
+    if (b < post_fade_beats) return b / post_fade_beats;
+    if (b > (float)beats_per_phrase - post_fade_beats) return ((float)beats_per_phrase - b) / post_fade_beats;
     return 1.0f;
 }
 
 post_state post_for_frame(int32_t phrase, float beat) {
     post_state s = {0, 0.0f};
-    if (phrase < 0 || phrase > 95) return s;
+    if (phrase < 0 || phrase >= phrase_capacity) return s;
     s.effect = phrase_effect[phrase];
-    if (s.effect == 0) return s;
-    s.k = post_fade(beat - 32.0f * (float)phrase);
+    if (s.effect == effect_none) return s;
+    s.k = post_fade(beat - (float)beats_per_phrase * (float)phrase);
     return s;
 }
 
 cover_state cover_for_frame(int32_t phrase, float beat, float t, float show_length, bool last_glow) {
     cover_state c = {};
-    if (phrase < 0 || phrase > 94) return c;
-    float b = beat - 32.0f * (float)phrase;
+    // The last phrase has no next phrase to wipe into: no cover there.
+    if (phrase < 0 || phrase >= phrase_capacity - 1) return c;
+    float b = beat - (float)beats_per_phrase * (float)phrase;
     c.b = b;
     c.style = phrase_cover_style[phrase];
     c.shape = phrase_cover_shape[phrase];
-    float length = 4.0f * (float)phrase_cover[phrase];
+    float length = (float)beats_per_bar * (float)phrase_cover[phrase];
     if (phrase >= 1 && b < length) {
         c.full_cover = true;
         c.k = 1.0f;
-    } else if (phrase >= 1 && b < length + 1.0f) {
+    } else if (phrase >= 1 && b < length + cover_wipe_beats) {
         c.k = 1.0f - (b - length);
     }
-    if (b > 31.0f) {
+    if (b > (float)beats_per_phrase - cover_wipe_beats) {
         c.style = phrase_cover_style[phrase + 1];
         c.shape = phrase_cover_shape[phrase + 1];
-        c.k = b - 31.0f;
+        c.k = b - ((float)beats_per_phrase - cover_wipe_beats);
     }
-    if (last_glow && t > show_length - 14.0f) {
-        c.glow = 0.3f;
+    if (last_glow && t > show_length - closing_glow_seconds) {
+        c.glow = closing_glow;
         c.draw = true;
     } else {
         c.glow = 0.0f;
         c.draw = c.k > 0.0f;
     }
-    c.turn = (c.shape & 1) ? 1.0f : -1.0f;
+    c.turn = (c.shape & 1) ? 1.0f : -1.0f; // neighbouring pictures turn opposite ways
     return c;
 }
 
@@ -64,11 +74,15 @@ void sprite_model_matrix(int w, int h, float x, float y, float s, float a, float
 }
 
 void initial_projection(int w, int h, float out[16]) {
-    static const uint32_t m10 = 0xBF800831u, m14 = 0xBDCCD35Au;
+    // A perspective projection with near plane 0.05 and far plane 400: its depth terms
+    // -(far + near) / (far - near) and -2 far near / (far - near), kept as exact bit patterns.
+    static const uint32_t depth_scale_bits = 0xBF800831u, depth_offset_bits = 0xBDCCD35Au;
+    // The focal scale, 1 / tan(half the vertical field of view): about 22.9 degrees.
+    static const float focal_scale = 4.93827f;
     for (int i = 0; i < 16; ++i) out[i] = 0.0f;
-    out[0] = 4.93827f * (float)h / (float)w;
-    out[5] = 4.93827f;
-    memcpy(&out[10], &m10, 4);
+    out[0] = focal_scale * (float)h / (float)w;
+    out[5] = focal_scale;
+    memcpy(&out[10], &depth_scale_bits, 4);
     out[11] = -1.0f;
-    memcpy(&out[14], &m14, 4);
+    memcpy(&out[14], &depth_offset_bits, 4);
 }

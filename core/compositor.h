@@ -6,7 +6,7 @@
 
 // Post effect of a frame: effect 0 = none (also for phrases past the plan).
 struct post_state {
-    int effect; // 1 = echo, 2 or 3 = kaleidoscope
+    int effect; // post_effect (core/show.h); the kaleidoscope also takes 3
     float k;    // fade: in over the first 2 beats, out over the last 2
 };
 // The fade alone, for the beat b within the phrase.
@@ -19,8 +19,8 @@ struct cover_state {
     bool full_cover;  // the phrase is fully covered: the full-cover extras follow the draw
     float k;          // coverage amount
     float glow;       // M: the fractal's own glow
-    int style;        // S: the reveal mask
-    int shape;        // F: the picture
+    int style;        // S: the reveal mask (reveal_mask, core/show.h)
+    int shape;        // F: the picture (cover_picture, core/show.h)
     float turn;       // Z: +1 for odd pictures, -1 for even ones
     float b;          // beat within the phrase
 };

@@ -12,25 +12,25 @@ int32_t screen_height = 1080;
 uint32_t frames_presented = 0;
 
 int player_start(const player_parts& parts) {
-    // 1. Window and context; the screen size is known afterwards.
+    // Window and context; the screen size is known afterwards.
     int status = parts.open_window(&screen_width, &screen_height);
     if (status != 0) return status;
-    // 2. Entry points.
+    // Entry points.
     if (!parts.resolve_gl()) return player_status_no_entry_point;
-    // 3-6. Programs, figure mesh and index textures that do not depend on the seed.
+    // Early GL set-up: programs, figure mesh and index textures that do not depend on the seed.
     parts.init_early();
 
-    // 7-18. Seeding, payload, palette, track, decoding, plans, patterns, ornaments, sprites.
+    // The seeded choices: seeding, payload, palette, track, decoding, plans, patterns, ornaments, sprites.
     startup_hooks hooks = {};
     parts.fill_startup_hooks(&hooks);
     hooks.load_payload = parts.load_payload;
     hooks.decode_track = parts.decode_track;
     run_startup_choices(parts.seed_value(), hooks);
 
-    // 19-21. Cover and post programs, initial GL state, projection.
+    // Late GL set-up: cover and post programs, initial GL state, projection.
     parts.init_late(screen_width, screen_height);
 
-    // 22. Audio, when there is something to play.
+    // Audio, when there is something to play.
     if (pcm_buffer && chosen_track >= 0 && chosen_track < track_count && payload)
         parts.start_audio(pcm_buffer, frames_total, read_track_record(payload, chosen_track).sample_rate);
     return player_status_ok;
@@ -47,7 +47,7 @@ void player_frame(const player_parts& parts, float t) {
 int run_player(const player_parts& parts) {
     int status = player_start(parts);
     if (status != player_status_ok) return status;
-    // 23. The frame loop, paced by the buffer swap alone.
+    // The frame loop, paced by the buffer swap alone.
     for (;;) {
         if (!parts.poll_events()) return player_status_ok;
         float t = parts.show_time();

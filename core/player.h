@@ -6,26 +6,30 @@
 
 struct startup_hooks;
 
+// The start-up sequence, in order: open the window, resolve the GL entry points, the early GL
+// set-up (what does not depend on the seed), the seeded choices (core/startup.h: seeding,
+// payload, palette, track, decoding, plans, patterns, ornaments, sprites), the late GL set-up
+// (cover and post programs, initial GL state, projection), then start the audio.
 struct player_parts {
     // Platform.
-    int (*open_window)(int32_t* width, int32_t* height); // step 1: 0, or the exit status
-    bool (*resolve_gl)();                                 // step 2: false when an entry point is missing
-    uint32_t (*seed_value)();                             // step 7: the command line's seed, or the clock's
-    void (*load_payload)();                               // step 8
-    void (*decode_track)();                               // step 11 (only with a chosen track)
-    void (*start_audio)(const int16_t* pcm, uint32_t frames, uint32_t sample_rate); // step 22
+    int (*open_window)(int32_t* width, int32_t* height); // first: 0, or the exit status
+    bool (*resolve_gl)();                                 // false when an entry point is missing
+    uint32_t (*seed_value)();                             // seeding: the command line's seed, or the clock's
+    void (*load_payload)();                               // the choices' payload load
+    void (*decode_track)();                               // decoding (only with a chosen track)
+    void (*start_audio)(const int16_t* pcm, uint32_t frames, uint32_t sample_rate); // last
     bool (*poll_events)();                                // each frame first: false on a stop request
     float (*show_time)();                                 // each frame: the show time
     void (*present)();                                    // each frame last
 
     // Drawing.
-    void (*init_early)();                      // steps 3 to 6
-    void (*fill_startup_hooks)(startup_hooks*); // steps 13, 14, 16 and 17, inside the choices
-    void (*init_late)(int32_t width, int32_t height); // steps 19 to 21
+    void (*init_early)();                      // early GL set-up: programs, figure mesh, index textures
+    void (*fill_startup_hooks)(startup_hooks*); // pattern upload, figure lookups, ornaments, sprites
+    void (*init_late)(int32_t width, int32_t height); // late GL set-up
     void (*draw_frame)(int32_t width, int32_t height);
 };
 
-// Screen size from step 1 (1920 x 1080 until then).
+// Screen size once the window is open (1920 x 1080 until then).
 extern int32_t screen_width;
 extern int32_t screen_height;
 // Frames presented so far.
@@ -37,12 +41,12 @@ enum : int {
     player_status_no_entry_point = 2,
 };
 
-// Start-up steps 1 to 22, then the frame loop until a stop request or the end of the show.
+// The whole start-up sequence, then the frame loop until a stop request or the end of the show.
 // Returns the exit status; the caller ends the process with it.
 int run_player(const player_parts& parts);
 
 // The two halves of run_player, for a caller that sets the show time itself (the offscreen
-// renderer): start-up steps 1 to 22, returning 0 or the exit status of a failed platform step;
+// renderer): the start-up sequence, returning 0 or the exit status of a failed platform step;
 // and one frame at show time t (audio values, direction, drawing, present). poll_events and
 // show_time are not called.
 int player_start(const player_parts& parts);

@@ -21,9 +21,17 @@ uint8_t phrase_cover[phrase_capacity];
 uint8_t phrase_cover_shape[phrase_capacity];
 uint8_t phrase_cover_style[phrase_capacity];
 
-static const uint8_t both_groups_kinds[4] = {6, 2, 3, 8};
-static const uint8_t calm_kinds[9] = {0, 1, 2, 4, 7, 6, 0, 2, 3};
-static const uint8_t lively_kinds[9] = {0, 3, 8, 7, 1, 4, 6, 0, 5};
+// The scene kinds a shot draws from: wide moves when it frames both groups of the figure's
+// points; for one group, the calm table in quiet music and the lively one in loud music. A kind
+// listed twice is twice as likely.
+static const uint8_t both_groups_kinds[4] = {scene_tracking, scene_rise_and_pull_back, scene_crane_down,
+                                             scene_top_view};
+static const uint8_t calm_kinds[9] = {scene_orbit,      scene_descend_and_close_in, scene_rise_and_pull_back,
+                                      scene_ground_level, scene_swoop,              scene_tracking,
+                                      scene_orbit,      scene_rise_and_pull_back,   scene_crane_down};
+static const uint8_t lively_kinds[9] = {scene_orbit,     scene_crane_down,           scene_top_view,
+                                        scene_swoop,     scene_descend_and_close_in, scene_ground_level,
+                                        scene_tracking,  scene_orbit,                scene_close_up};
 
 void reset_show_values() {
     show.beats_per_second = 2.0f;
@@ -88,6 +96,8 @@ void choose_track() {
         track_record r = read_track_record(payload, k);
         float dx = r.mood_x - MOOD[0];
         float dy = r.mood_y - MOOD[1];
+        // Mood x (how lively) weighs more than mood y; the small jitter decides between tracks
+        // at almost the same distance.
         float d = 1.3f * dx * dx + dy * dy;
         float score = d + 0.05f * rng_next();
         if (score < best) {
@@ -126,7 +136,7 @@ float energy_at(float t) {
 }
 
 void build_show_plan() {
-    const float bar = 4.0f / show.beats_per_second;
+    const float bar = (float)beats_per_bar / show.beats_per_second;
     const float mood_x = MOOD[0];
     int b = 0;
     int previous_group = -1;
@@ -136,7 +146,7 @@ void build_show_plan() {
     for (; i < plan_capacity; ++i) {
         float h = b == 0 ? 0.0f : (float)b * bar + show.beat_origin;
         if (h >= show.show_length) break;
-        int g = b / 8;
+        int g = b / bars_per_phrase; // a phrase of bars: the variant changes only between phrases
         if (g != previous_group) {
             if (g == 0) {
                 variant = 0;
@@ -145,6 +155,7 @@ void build_show_plan() {
                 variant = r < 0.2f ? -1 : (g + rng_below(2)) % 2;
             }
         }
+        // How lively the shot is: mostly the music's energy one bar ahead, some of the mood.
         float m = 0.3f * mood_x + 0.7f * energy_at(h + bar);
         int length;
         if (m < 0.35f)
@@ -155,6 +166,7 @@ void build_show_plan() {
             length = 2;
         else
             length = rng_next() < 0.5f ? 1 : 2;
+        // Every entry starts on a multiple of its own length, so shots line up with the bars.
         if (length != 1)
             while (b % length != 0) length /= 2;
         int kind;
@@ -166,10 +178,11 @@ void build_show_plan() {
             else
                 kind = lively_kinds[rng_below(9)];
         } while (kind == previous_kind);
-        if (i == 0) kind = 1;
+        if (i == 0) kind = scene_descend_and_close_in; // every show opens the same way
         plan_start[i] = h;
         plan_variant[i] = (int8_t)variant;
         plan_kind[i] = (uint8_t)kind;
+        // The entry's key for the per-frame hash: never 0, spread over the 32 bits.
         plan_key[i] = (uint32_t)(int32_t)(rng_next() * 16777215.0f) * 251u + 1u;
         b += length;
         previous_group = g;
@@ -184,24 +197,29 @@ void build_phrase_plan(bool pattern_exists) {
     const float w = 4.0f / bps;
     const float length = show.show_length;
     for (int p = 1; p < phrase_capacity; ++p) {
-        float t = (float)(32 * p) / bps;
+        float t = (float)(beats_per_phrase * p) / bps;
         if (length <= t) break;
         float e = energy_at(t - w);
         float f = energy_at(t + w);
-        int style = rng_pick_bit(63, 6);
+        int style = rng_pick_bit(63, 6); // any of the six reveal masks
         phrase_cover_style[p] = (uint8_t)(style < 0 ? 0 : style);
+        // Any of the seven pictures, or the six without the textured one when there is no
+        // pattern texture for it to sample.
         int shape = rng_pick_bit(pattern_exists ? 127 : 63, 7);
-        phrase_cover_shape[p] = (uint8_t)(shape < 0 ? 5 : shape);
+        phrase_cover_shape[p] = (uint8_t)(shape < 0 ? picture_log_polar_dots : shape);
+        // A cover needs 64 beats and 15 s more of show after the phrase start; it comes where
+        // the energy jumps across the phrase start, or by chance. Loud music gets the short one.
         if (length - 15.0f > t + 64.0f / bps && (fabsf(f - e) > 0.22f || rng_next() < 0.45f)) {
-            phrase_cover[p] = f > 0.65f ? 2 : 4;
+            phrase_cover[p] = f > 0.65f ? cover_two_bars : cover_four_bars;
         } else if (f > 0.55f && rng_next() < 0.65f) {
-            phrase_effect[p] = (uint8_t)(rng_pick_bit(3, 2) + 1);
+            phrase_effect[p] = (uint8_t)(rng_pick_bit(3, 2) + effect_echo); // echo or kaleidoscope
         }
     }
 
-    // Second pass: at least two covers where the show is long enough for them.
+    // Second pass: at least two covers where the show is long enough for them, added to
+    // phrases that could have had one (n counts them from phrase 1).
     int n = 0;
-    while (n < phrase_capacity - 1 && (float)(32 * (n + 1) + 64) / bps < length - 15.0f) ++n;
+    while (n < phrase_capacity - 1 && (float)(beats_per_phrase * (n + 1) + 64) / bps < length - 15.0f) ++n;
     int c = 0;
     for (int p = 1; p <= n; ++p)
         if (phrase_cover[p] != 0) ++c;
@@ -209,8 +227,8 @@ void build_phrase_plan(bool pattern_exists) {
         int p = rng_below(n) + 1;
         if (phrase_cover[p] == 0) {
             float r = rng_next();
-            phrase_cover[p] = r < 0.5f ? 2 : 4;
-            phrase_effect[p] = 0;
+            phrase_cover[p] = r < 0.5f ? cover_two_bars : cover_four_bars;
+            phrase_effect[p] = effect_none;
             ++c;
         }
     }

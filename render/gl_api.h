@@ -1,13 +1,58 @@
 // The GL entry-point table: the 34 functions newer than GL 1.1, resolved by name at start-up in
 // this fixed order. Every later call of one of them goes through the table (the macros below);
 // the GL 1.1 functions are linked directly.
+//
+// TAVRIN_GL_ENTRIES is the one list: each entry's pointer type and name give the table's index,
+// its name string and its typed access. A new entry point is one X(...) line here and one
+// routing #define at the end (gl_api.cpp fails to compile when an entry has no #define).
 #pragma once
 #include <stdint.h>
 
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-enum : int { gl_entry_count = 34 };
+#define TAVRIN_GL_ENTRIES(X) \
+    X(PFNGLCREATEPROGRAMPROC, glCreateProgram) \
+    X(PFNGLCREATESHADERPROC, glCreateShader) \
+    X(PFNGLSHADERSOURCEPROC, glShaderSource) \
+    X(PFNGLCOMPILESHADERPROC, glCompileShader) \
+    X(PFNGLATTACHSHADERPROC, glAttachShader) \
+    X(PFNGLLINKPROGRAMPROC, glLinkProgram) \
+    X(PFNGLUSEPROGRAMPROC, glUseProgram) \
+    X(PFNGLGETUNIFORMLOCATIONPROC, glGetUniformLocation) \
+    X(PFNGLUNIFORMMATRIX4FVPROC, glUniformMatrix4fv) \
+    X(PFNGLUNIFORM3FPROC, glUniform3f) \
+    X(PFNGLUNIFORM1FPROC, glUniform1f) \
+    X(PFNGLGENBUFFERSPROC, glGenBuffers) \
+    X(PFNGLBINDBUFFERPROC, glBindBuffer) \
+    X(PFNGLBUFFERDATAPROC, glBufferData) \
+    X(PFNGLVERTEXATTRIBPOINTERPROC, glVertexAttribPointer) \
+    X(PFNGLENABLEVERTEXATTRIBARRAYPROC, glEnableVertexAttribArray) \
+    X(PFNGLGENVERTEXARRAYSPROC, glGenVertexArrays) \
+    X(PFNGLBINDVERTEXARRAYPROC, glBindVertexArray) \
+    X(PFNGLUNIFORM2FPROC, glUniform2f) \
+    X(PFNGLVERTEXATTRIBIPOINTERPROC, glVertexAttribIPointer) \
+    X(PFNGLGENFRAMEBUFFERSPROC, glGenFramebuffers) \
+    X(PFNGLBINDFRAMEBUFFERPROC, glBindFramebuffer) \
+    X(PFNGLFRAMEBUFFERTEXTURE2DPROC, glFramebufferTexture2D) \
+    X(PFNGLACTIVETEXTUREPROC, glActiveTexture) \
+    X(PFNGLUNIFORM1IPROC, glUniform1i) \
+    X(PFNGLUNIFORM3FVPROC, glUniform3fv) \
+    X(PFNGLUNIFORM4FPROC, glUniform4f) \
+    X(PFNGLDELETEFRAMEBUFFERSPROC, glDeleteFramebuffers) \
+    X(PFNGLDELETERENDERBUFFERSPROC, glDeleteRenderbuffers) \
+    X(PFNGLGENRENDERBUFFERSPROC, glGenRenderbuffers) \
+    X(PFNGLBINDRENDERBUFFERPROC, glBindRenderbuffer) \
+    X(PFNGLRENDERBUFFERSTORAGEPROC, glRenderbufferStorage) \
+    X(PFNGLFRAMEBUFFERRENDERBUFFERPROC, glFramebufferRenderbuffer) \
+    X(PFNGLDRAWELEMENTSINSTANCEDPROC, glDrawElementsInstanced)
+
+#define TAVRIN_GL_X(type, name) gl_index_##name,
+enum gl_entry_index : int { TAVRIN_GL_ENTRIES(TAVRIN_GL_X) gl_entry_count };
+#undef TAVRIN_GL_X
+#define TAVRIN_GL_X(type, name) typedef type gl_type_##name;
+TAVRIN_GL_ENTRIES(TAVRIN_GL_X)
+#undef TAVRIN_GL_X
 
 extern void* gl_entries[gl_entry_count];
 extern const char* const gl_entry_names[gl_entry_count];
@@ -16,37 +61,40 @@ extern const char* const gl_entry_names[gl_entry_count];
 // does not know (the remaining entries stay null).
 bool gl_resolve(void* (*get_proc)(const char*));
 
-#define glCreateProgram ((PFNGLCREATEPROGRAMPROC)gl_entries[0])
-#define glCreateShader ((PFNGLCREATESHADERPROC)gl_entries[1])
-#define glShaderSource ((PFNGLSHADERSOURCEPROC)gl_entries[2])
-#define glCompileShader ((PFNGLCOMPILESHADERPROC)gl_entries[3])
-#define glAttachShader ((PFNGLATTACHSHADERPROC)gl_entries[4])
-#define glLinkProgram ((PFNGLLINKPROGRAMPROC)gl_entries[5])
-#define glUseProgram ((PFNGLUSEPROGRAMPROC)gl_entries[6])
-#define glGetUniformLocation ((PFNGLGETUNIFORMLOCATIONPROC)gl_entries[7])
-#define glUniformMatrix4fv ((PFNGLUNIFORMMATRIX4FVPROC)gl_entries[8])
-#define glUniform3f ((PFNGLUNIFORM3FPROC)gl_entries[9])
-#define glUniform1f ((PFNGLUNIFORM1FPROC)gl_entries[10])
-#define glGenBuffers ((PFNGLGENBUFFERSPROC)gl_entries[11])
-#define glBindBuffer ((PFNGLBINDBUFFERPROC)gl_entries[12])
-#define glBufferData ((PFNGLBUFFERDATAPROC)gl_entries[13])
-#define glVertexAttribPointer ((PFNGLVERTEXATTRIBPOINTERPROC)gl_entries[14])
-#define glEnableVertexAttribArray ((PFNGLENABLEVERTEXATTRIBARRAYPROC)gl_entries[15])
-#define glGenVertexArrays ((PFNGLGENVERTEXARRAYSPROC)gl_entries[16])
-#define glBindVertexArray ((PFNGLBINDVERTEXARRAYPROC)gl_entries[17])
-#define glUniform2f ((PFNGLUNIFORM2FPROC)gl_entries[18])
-#define glVertexAttribIPointer ((PFNGLVERTEXATTRIBIPOINTERPROC)gl_entries[19])
-#define glGenFramebuffers ((PFNGLGENFRAMEBUFFERSPROC)gl_entries[20])
-#define glBindFramebuffer ((PFNGLBINDFRAMEBUFFERPROC)gl_entries[21])
-#define glFramebufferTexture2D ((PFNGLFRAMEBUFFERTEXTURE2DPROC)gl_entries[22])
-#define glActiveTexture ((PFNGLACTIVETEXTUREPROC)gl_entries[23])
-#define glUniform1i ((PFNGLUNIFORM1IPROC)gl_entries[24])
-#define glUniform3fv ((PFNGLUNIFORM3FVPROC)gl_entries[25])
-#define glUniform4f ((PFNGLUNIFORM4FPROC)gl_entries[26])
-#define glDeleteFramebuffers ((PFNGLDELETEFRAMEBUFFERSPROC)gl_entries[27])
-#define glDeleteRenderbuffers ((PFNGLDELETERENDERBUFFERSPROC)gl_entries[28])
-#define glGenRenderbuffers ((PFNGLGENRENDERBUFFERSPROC)gl_entries[29])
-#define glBindRenderbuffer ((PFNGLBINDRENDERBUFFERPROC)gl_entries[30])
-#define glRenderbufferStorage ((PFNGLRENDERBUFFERSTORAGEPROC)gl_entries[31])
-#define glFramebufferRenderbuffer ((PFNGLFRAMEBUFFERRENDERBUFFERPROC)gl_entries[32])
-#define glDrawElementsInstanced ((PFNGLDRAWELEMENTSINSTANCEDPROC)gl_entries[33])
+// A call of entry point `name` through the table, with the entry's own type.
+#define TAVRIN_GL_ENTRY(name) ((gl_type_##name)gl_entries[gl_index_##name])
+
+#define glCreateProgram TAVRIN_GL_ENTRY(glCreateProgram)
+#define glCreateShader TAVRIN_GL_ENTRY(glCreateShader)
+#define glShaderSource TAVRIN_GL_ENTRY(glShaderSource)
+#define glCompileShader TAVRIN_GL_ENTRY(glCompileShader)
+#define glAttachShader TAVRIN_GL_ENTRY(glAttachShader)
+#define glLinkProgram TAVRIN_GL_ENTRY(glLinkProgram)
+#define glUseProgram TAVRIN_GL_ENTRY(glUseProgram)
+#define glGetUniformLocation TAVRIN_GL_ENTRY(glGetUniformLocation)
+#define glUniformMatrix4fv TAVRIN_GL_ENTRY(glUniformMatrix4fv)
+#define glUniform3f TAVRIN_GL_ENTRY(glUniform3f)
+#define glUniform1f TAVRIN_GL_ENTRY(glUniform1f)
+#define glGenBuffers TAVRIN_GL_ENTRY(glGenBuffers)
+#define glBindBuffer TAVRIN_GL_ENTRY(glBindBuffer)
+#define glBufferData TAVRIN_GL_ENTRY(glBufferData)
+#define glVertexAttribPointer TAVRIN_GL_ENTRY(glVertexAttribPointer)
+#define glEnableVertexAttribArray TAVRIN_GL_ENTRY(glEnableVertexAttribArray)
+#define glGenVertexArrays TAVRIN_GL_ENTRY(glGenVertexArrays)
+#define glBindVertexArray TAVRIN_GL_ENTRY(glBindVertexArray)
+#define glUniform2f TAVRIN_GL_ENTRY(glUniform2f)
+#define glVertexAttribIPointer TAVRIN_GL_ENTRY(glVertexAttribIPointer)
+#define glGenFramebuffers TAVRIN_GL_ENTRY(glGenFramebuffers)
+#define glBindFramebuffer TAVRIN_GL_ENTRY(glBindFramebuffer)
+#define glFramebufferTexture2D TAVRIN_GL_ENTRY(glFramebufferTexture2D)
+#define glActiveTexture TAVRIN_GL_ENTRY(glActiveTexture)
+#define glUniform1i TAVRIN_GL_ENTRY(glUniform1i)
+#define glUniform3fv TAVRIN_GL_ENTRY(glUniform3fv)
+#define glUniform4f TAVRIN_GL_ENTRY(glUniform4f)
+#define glDeleteFramebuffers TAVRIN_GL_ENTRY(glDeleteFramebuffers)
+#define glDeleteRenderbuffers TAVRIN_GL_ENTRY(glDeleteRenderbuffers)
+#define glGenRenderbuffers TAVRIN_GL_ENTRY(glGenRenderbuffers)
+#define glBindRenderbuffer TAVRIN_GL_ENTRY(glBindRenderbuffer)
+#define glRenderbufferStorage TAVRIN_GL_ENTRY(glRenderbufferStorage)
+#define glFramebufferRenderbuffer TAVRIN_GL_ENTRY(glFramebufferRenderbuffer)
+#define glDrawElementsInstanced TAVRIN_GL_ENTRY(glDrawElementsInstanced)

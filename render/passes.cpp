@@ -31,6 +31,8 @@ static void set_palette(GLint l) {
     if (l >= 0) glUniform3fv(l, 4, &PL[0][0]);
 }
 
+void restart_echo() { compositor.echo_reset = true; }
+
 void background_pass(int w, int h) {
     const GLint* loc = background_program.loc;
     glUseProgram(background_program.name);
@@ -58,10 +60,12 @@ void background_pass(int w, int h) {
 
 void post_pass(int w, int h) {
     post_state post = post_for_frame(cue.phrase, cue.beat);
-    if (post.effect == 0) {
-        compositor.echo_reset = true;
+    if (post.effect == effect_none) {
+        // The next echo starts from the screen it finds, not from a trail of an older phrase.
+        restart_echo();
         return;
     }
+    // The two targets are made on the first frame with an effect and remade at a new size.
     if (w != compositor.target_width || h != compositor.target_height) {
         create_render_target(&compositor.scene_copy, w, h);
         create_render_target(&compositor.echo_memory, w, h);
@@ -69,16 +73,17 @@ void post_pass(int w, int h) {
         compositor.target_height = h;
         compositor.echo_reset = true;
     }
-    glActiveTexture(GL_TEXTURE1);
+    // The effect reads the frame drawn so far, so it is copied out before being drawn over.
+    glActiveTexture(GL_TEXTURE0 + unit_scene_copy);
     glBindTexture(GL_TEXTURE_2D, compositor.scene_copy);
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, w, h);
     if (compositor.echo_reset) {
-        glActiveTexture(GL_TEXTURE2);
+        glActiveTexture(GL_TEXTURE0 + unit_echo_memory);
         glBindTexture(GL_TEXTURE_2D, compositor.echo_memory);
         glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, w, h);
         compositor.echo_reset = false;
     }
-    glActiveTexture(GL_TEXTURE2);
+    glActiveTexture(GL_TEXTURE0 + unit_echo_memory);
     glBindTexture(GL_TEXTURE_2D, compositor.echo_memory);
 
     const GLint* loc = post_program.loc;
@@ -88,19 +93,19 @@ void post_pass(int w, int h) {
     set1f(loc[post_T], cue.t);
     set1f(loc[post_B], cue.beat);
     set4f(loc[post_AU], audio.AU);
-    set1i(loc[post_S], 1);
-    set1i(loc[post_L], 2);
+    set1i(loc[post_S], unit_scene_copy);
+    set1i(loc[post_L], unit_echo_memory);
     set1i(loc[post_E], post.effect);
     set1f(loc[post_K], post.k);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_BLEND); // the result replaces the frame
     draw_fullscreen_triangle();
-    if (post.effect == 1) {
+    if (post.effect == effect_echo) {
         // the next frame echoes this one
         glBindTexture(GL_TEXTURE_2D, compositor.echo_memory);
         glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, w, h);
     }
-    glActiveTexture(GL_TEXTURE0);
+    glActiveTexture(GL_TEXTURE0); // the unit the other passes bind their textures on
     glEnable(GL_DEPTH_TEST);
 }
 
@@ -123,10 +128,10 @@ void cover_pass(int w, int h) {
     set1i(loc[cover_F], cover.shape);
     set1f(loc[cover_M], cover.glow);
     set1f(loc[cover_Z], cover.turn);
-    if (cover.shape == 6) {
-        glActiveTexture(GL_TEXTURE0);
+    if (cover.shape == picture_textured) {
+        glActiveTexture(GL_TEXTURE0 + unit_pattern);
         glBindTexture(GL_TEXTURE_2D, pattern_texture);
-        set1i(loc[cover_TX], 0);
+        set1i(loc[cover_TX], unit_pattern);
     }
     draw_fullscreen_triangle();
     glDisable(GL_BLEND);

@@ -5,10 +5,18 @@
 
 #include "render/gl_api.h"
 
+// The texture units of the compositor's samplers. Unit 0 is the one every other pass binds
+// its textures on and the one left active after a pass.
+enum : int {
+    unit_pattern = 0,     // the cover's textured picture (sampler TX)
+    unit_scene_copy = 1,  // the post effect's frame before the effect (sampler S)
+    unit_echo_memory = 2, // the post effect's frame after the last echo (sampler L)
+};
+
 // Kept between frames.
 struct compositor_state {
-    GLuint scene_copy;  // the frame before the post effect (sampler S, unit 1)
-    GLuint echo_memory; // the frame after an echo (sampler L, unit 2)
+    GLuint scene_copy;  // the frame before the post effect, on unit_scene_copy
+    GLuint echo_memory; // the frame after an echo, on unit_echo_memory
     int32_t target_width, target_height;
     bool echo_reset;    // refill the echo memory from the screen before its next use
 };
@@ -16,6 +24,10 @@ extern compositor_state compositor;
 // Whether the cover's fractal glows through in the last 14 seconds: on by default (the Linux
 // player and the offscreen renderer); the Windows player turns it off before start-up.
 extern bool cover_last_glow;
+
+// Starts the echo afresh: its next frame echoes the screen it finds instead of older frames
+// (a frame drawn alone, away from the frames before it).
+void restart_echo();
 
 void background_pass(int w, int h);
 void post_pass(int w, int h);

@@ -21,18 +21,18 @@
 
 struct startup_hooks;
 
-// Start-up steps 3 to 6 (the GL part).
+// The early GL set-up, before the seed is known.
 void render_init_early();
 
-// Start-up step 13, one call per pattern choice: the choice's 256 x 256 image, made in the
+// The pattern textures of the seeded choices, one call per pattern choice: the choice's 256 x 256 image, made in the
 // 64 KB scratch buffer, replaces the slot's built-in texture; it becomes the pattern texture.
 void render_upload_pattern(int choice, uint8_t* scratch);
-// Start-up steps 14, 16 and 17 (figure lookups, ornaments, sprites): empty slots for now.
+// After the pattern textures (figure lookups, ornaments, sprites): empty slots for now.
 void render_after_pattern_records();
 // Sets hooks->upload_pattern and hooks->after_pattern_records to the two functions above.
 void render_startup_hooks(startup_hooks* hooks);
 
-// Start-up steps 19 to 21; w and h are the screen size of step 1.
+// The late GL set-up, after the seeded choices; w and h are the screen size of the window.
 void render_init_late(int w, int h);
 
 // The passes of one frame into the bound framebuffer, w x h pixels.

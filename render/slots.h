@@ -10,12 +10,14 @@
 extern GLuint figure_vertex_array;
 
 // Start-up.
-void build_figure_program();        // step 3: the toon figure program and its first lookups
-void init_figure_mesh_first();      // step 5: vertex array, positions and texture coordinates
-void init_figure_mesh_rest();       // step 6, after the index textures: normals, bones, indices
-void look_up_figure_second();       // step 14: the figure program's second lookups
-void init_ornaments();              // step 16: ornament buffers, vertex-colour program, phrase 0
-void make_sprites();                // step 17: sprite textures and lists (the program follows)
+// Early GL set-up, in this order around the background program and the index textures:
+void build_figure_program();        // first: the toon figure program and its first lookups
+void init_figure_mesh_first();      // after the background: vertex array, positions, texture coordinates
+void init_figure_mesh_rest();       // after the index textures: normals, bones, indices
+// Inside the seeded choices, after the pattern records (render_after_pattern_records):
+void look_up_figure_second();       // the figure program's second lookups
+void init_ornaments();              // ornament buffers, vertex-colour program, phrase 0's set
+void make_sprites();                // sprite textures and lists (the program follows)
 
 // Frame passes.
 void figure_pass(int w, int h);

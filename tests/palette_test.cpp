@@ -72,15 +72,28 @@ TEST(Palette, PresetPathTakesSixDrawsAndMoodYIsDarkness) {
     EXPECT_EQ(MOOD[1], fmaxf(0.0f, 1.0f - (s / 3.0f) * 1.4f));
 }
 
-TEST(Palette, PresetMoodYOfEveryPreset) {
-    // The darkness of each preset, and the clamp at 0 for bright ones.
-    for (int d = 0; d < 6; ++d) {
-        float s = 0;
-        for (int k = 1; k < 4; ++k) s += perceived_brightness(preset_palettes[d][k]);
-        float y = 1.0f - (s / 3.0f) * 1.4f;
-        EXPECT_EQ(s >= 2.142857f, y <= 0.0f) << d;
-        EXPECT_LT(luma(preset_palettes[d][0]), 0.03f) << d; // near-black first colour
+TEST(Palette, PresetMoodYIsTheDarknessOfEachPresetClampedAtZero) {
+    // Every preset through make_palette: mood_y is 1 - 1.4 x the mean perceived brightness of
+    // colours 1 to 3, and 0 for the four presets bright enough to push that below 0.
+    const float expected_mood_y[6] = {0.035443f, 0.0f, 0.0f, 0.084513f, 0.0f, 0.0f};
+    bool seen[6] = {};
+    for (uint32_t seed = 1; seed < 5000; ++seed) {
+        seed = seed_where_fourth_draw(true, seed);
+        rng_seed(seed);
+        for (int i = 0; i < 4; ++i) rng_next();
+        int d = rng_below(6);
+        if (seen[d]) continue;
+        seen[d] = true;
+        rng_seed(seed);
+        make_palette();
+        if (expected_mood_y[d] == 0.0f) {
+            EXPECT_EQ(MOOD[1], 0.0f) << "preset " << d; // exactly 0, never negative
+        } else {
+            EXPECT_NEAR(MOOD[1], expected_mood_y[d], 1e-5f) << "preset " << d;
+        }
+        EXPECT_LT(luma(PL[0]), 0.03f) << "preset " << d; // near-black first colour
     }
+    for (int d = 0; d < 6; ++d) EXPECT_TRUE(seen[d]) << "no seed reached preset " << d;
 }
 
 TEST(Palette, GeneratedPathTakesFifteenDrawsInOrder) {
@@ -129,14 +142,14 @@ TEST(PatternRecords, ClassesDrawsAndColourIndices) {
                 }
                 EXPECT_GE(r[0], 1.0f);
                 EXPECT_LE(r[0], 12.0f);
-                if (!pattern) EXPECT_NE(r[0], 9.0f) << "piece " << i;
+                if (!pattern) { EXPECT_NE(r[0], 9.0f) << "piece " << i; }
                 float lo = (MOOD[0] * 0.8f + 0.6f) * 1.5f / piece_size_divisor[i];
                 float hi = (MOOD[0] * 0.8f + 0.6f) * 5.0f / piece_size_divisor[i];
                 EXPECT_GE(r[1], lo * 0.9999f);
                 EXPECT_LE(r[1], hi * 1.0001f);
-                if (piece_class[i] == 2) EXPECT_EQ(r[2], 0.0f);
-                if (piece_class[i] == 3) EXPECT_EQ(r[2], 1.0f);
-                if (piece_class[i] == 1 || piece_class[i] == 4) EXPECT_TRUE(r[2] == 1.0f || r[2] == 2.0f);
+                if (piece_class[i] == 2) { EXPECT_EQ(r[2], 0.0f); }
+                if (piece_class[i] == 3) { EXPECT_EQ(r[2], 1.0f); }
+                if (piece_class[i] == 1 || piece_class[i] == 4) { EXPECT_TRUE(r[2] == 1.0f || r[2] == 2.0f); }
                 EXPECT_LE(fabsf(r[3]), MOOD[0] + 0.3f);
                 int f4 = (int)r[4], f5 = (int)r[5], f6 = (int)r[6];
                 EXPECT_TRUE(f4 != f5 && f5 != f6 && f4 != f6) << "piece " << i;

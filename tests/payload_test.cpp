@@ -50,10 +50,8 @@ TEST(Payload, LoadsAShippedLayoutAndReadsRecordsInPlace) {
 TEST(Payload, RejectedFilesLeaveNoTracks) {
     std::vector<uint8_t> good = build_payload({make_fixture_track(0.5f, 0.5f)});
     auto with_size = [&](uint32_t size) {
-        std::vector<uint8_t> f = executable_image();
-        f.insert(f.end(), good.begin(), good.end());
-        std::vector<uint8_t> t = trailer_bytes(size);
-        f.insert(f.end(), t.begin(), t.end());
+        std::vector<uint8_t> f = build_file(good, executable_image());
+        put_u32(f, f.size() - 12, size); // the trailer's payload_size
         return f;
     };
     auto with_count = [&](uint32_t count) {

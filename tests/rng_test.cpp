@@ -145,7 +145,7 @@ TEST(SeedText, WindowsCommandLineScan) {
     for (const Case& c : cases) {
         uint32_t v = 12345;
         EXPECT_EQ(seed_from_command_line_win(c.line, &v), c.found) << c.line;
-        if (c.found) EXPECT_EQ(v, c.value) << c.line;
+        if (c.found) { EXPECT_EQ(v, c.value) << c.line; }
     }
     // 99999999999999999999 mod 2^32, computed digit by digit
     uint32_t expect = 0;
@@ -179,7 +179,7 @@ TEST(SeedText, LinuxArgumentList) {
     for (const Case& c : cases) {
         uint32_t v = 12345;
         EXPECT_EQ(seed_from_cmdline_linux(c.cmdline.data(), c.cmdline.size(), &v), c.found) << c.cmdline;
-        if (c.found) EXPECT_EQ(v, c.value) << c.cmdline;
+        if (c.found) { EXPECT_EQ(v, c.value) << c.cmdline; }
     }
     const char* argv[] = {"tavrin", "12", "x", "34"};
     uint32_t v = 0;

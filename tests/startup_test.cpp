@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <math.h>
-#include <string.h>
-
 #include <set>
 #include <string>
 
@@ -13,8 +10,6 @@
 #include "looks/palette.h"
 #include "looks/patterns.h"
 #include "payload_fixture.h"
-#include "tools/describe.h"
-#include "tools/inspect.h"
 
 namespace {
 
@@ -52,8 +47,8 @@ std::string run_and_snapshot(uint32_t seed, bool with_ornament_hook) {
     run_startup_choices(seed, hooks);
     std::string s = std::to_string(chosen_track) + "/" + std::to_string(plan_count) + "/" +
                     std::to_string(startup.rng_state_end);
-    for (int i = 0; i < plan_count; ++i) s += "," + std::to_string(plan_key[i]);
-    for (int p = 0; p < phrase_capacity; ++p) s += "," + std::to_string(phrase_cover[p] * 10 + phrase_effect[p]);
+    for (int i = 0; i < plan_count; ++i) (s += ',') += std::to_string(plan_key[i]);
+    for (int p = 0; p < phrase_capacity; ++p) (s += ',') += std::to_string(phrase_cover[p] * 10 + phrase_effect[p]);
     release_show_payload();
     return s;
 }
@@ -137,86 +132,4 @@ TEST(Startup, DecodeHookRunsOnlyForAChosenTrackAndItsLengthDrivesThePlans) {
     EXPECT_EQ(decodes, 1);
     EXPECT_EQ(plan_start[plan_count], 50.0f);
     release_show_payload();
-}
-
-TEST(Describe, JsonHasExactlyTheKeysInOrder) {
-    stored_file = build_file(seven_track_payload());
-    temp_file f(stored_file);
-    std::string json = describe_show(42, f.path.c_str());
-    const char* keys[] = {"seed", "rng_state", "rng_salt", "palette", "mood", "chosen_track",
-                          "beats_per_second", "beat_origin", "show_length", "loop_length", "feature_rate",
-                          "show_plan", "phrase_effect", "phrase_cover", "phrase_cover_shape",
-                          "phrase_cover_style", "pattern_textures", "pattern_records", "rng_state_end"};
-    size_t pos = 0;
-    for (const char* k : keys) {
-        size_t at = json.find(std::string("\"") + k + "\":", pos);
-        ASSERT_NE(at, std::string::npos) << k;
-        pos = at + 1;
-    }
-    // No other top-level keys: count lines that start with a quote.
-    int top = 0;
-    for (size_t i = 0; i < json.size(); ++i)
-        if (json[i] == '"' && (i == 0 || json[i - 1] == '\n')) ++top;
-    EXPECT_EQ(top, 19);
-    EXPECT_NE(json.find("\"seed\": 42,"), std::string::npos);
-    EXPECT_EQ(json, describe_show(42, f.path.c_str()));
-}
-
-TEST(Describe, FloatsRoundTripAndNonFiniteIsNull) {
-    for (float v : {0.1f, 1.0f / 3.0f, 92.16f, 2.0833333f, 1e-30f, 3.4e38f, -0.0f, 16777215.0f}) {
-        float back = strtof(json_float(v).c_str(), nullptr);
-        EXPECT_EQ(memcmp(&back, &v, 4), 0) << json_float(v);
-    }
-    EXPECT_EQ(json_float(NAN), "null");
-    EXPECT_EQ(json_float(INFINITY), "null");
-}
-
-TEST(Inspect, ReportsRecordsAndWhatIsWrong) {
-    fixture_track good = make_fixture_track(0.2f, 0.3f);
-    std::vector<uint8_t> p = build_payload({good, make_fixture_track(0.6f, 0.6f)});
-    put_u32(p, 4 + 64 + 48, 0x7FFFFFFFu); // record 1: MP3 length far past the end
-    temp_file ok(build_file(p, std::vector<uint8_t>(100, 0)));
-    inspection in = inspect_payload(ok.path);
-    ASSERT_TRUE(in.ok) << in.error;
-    EXPECT_EQ(in.track_count, 2);
-    EXPECT_EQ(in.payload_size, p.size());
-    EXPECT_EQ(in.file_size, p.size() + 112);
-    EXPECT_TRUE(in.tracks[0].blocks_fit);
-    EXPECT_TRUE(in.tracks[0].playable);
-    EXPECT_FALSE(in.tracks[1].blocks_fit);
-    EXPECT_NE(in.tracks[1].problem.find("MP3"), std::string::npos);
-    std::string json = inspection_json(in);
-    for (const char* k : {"\"file_size\"", "\"payload_size\"", "\"track_count\"", "\"tracks\"", "\"index\"",
-                          "\"tempo_bpm\"", "\"beat_origin\"", "\"show_length\"", "\"mood_x\"", "\"mood_y\"",
-                          "\"feature_rate\"", "\"loop_length\"", "\"feature_offset\"", "\"feature_count\"",
-                          "\"energy_offset\"", "\"energy_count\"", "\"mp3_offset\"", "\"mp3_length\"",
-                          "\"sample_rate\"", "\"loop_samples\"", "\"mp3_kbps\"", "\"blocks_fit\": false"})
-        EXPECT_NE(json.find(k), std::string::npos) << k;
-    std::string text = inspection_text(in, ok.path);
-    EXPECT_NE(text.find("1 of 2 tracks usable"), std::string::npos) << text;
-
-    struct Bad {
-        std::vector<uint8_t> file;
-        const char* says;
-    };
-    std::vector<uint8_t> negative = p;
-    put_u32(negative, 0, 0xFFFFFFFEu);
-    std::vector<uint8_t> big = p;
-    put_u32(big, 0, 5000);
-    std::vector<uint8_t> wrong_size = build_file(p);
-    put_u32(wrong_size, wrong_size.size() - 12, 3);
-    const Bad bad[] = {
-        {std::vector<uint8_t>(5, 0), "too short"},
-        {std::vector<uint8_t>(500, 0), "TAVRINJ1"},
-        {wrong_size, "payload_size 3"},
-        {build_file(negative), "negative"},
-        {build_file(big), "do not fit"},
-    };
-    for (const Bad& b : bad) {
-        temp_file f(b.file);
-        inspection i = inspect_payload(f.path);
-        EXPECT_FALSE(i.ok) << b.says;
-        EXPECT_NE(i.error.find(b.says), std::string::npos) << i.error;
-    }
-    EXPECT_FALSE(inspect_payload("/nonexistent/file").ok);
 }

@@ -5,6 +5,7 @@
 #include "core/compositor.h"
 #include "core/payload.h"
 #include "core/player.h"
+#include "core/show.h"
 #include "platform/offscreen/egl_context.h"
 #include "render/gl_api.h"
 #include "render/passes.h"
@@ -79,13 +80,13 @@ uint32_t offscreen_sample_rate() { return state.sample_rate; }
 
 void offscreen_frame(float t) { player_frame(offscreen_parts(), t); }
 
-void offscreen_reset_echo() { compositor.echo_reset = true; }
+void offscreen_reset_echo() { restart_echo(); }
 
 int32_t offscreen_frame_alone(float t, int32_t fps) {
     offscreen_reset_echo();
     int32_t drawn = 0;
     update_cue(t); // the frame's beat and phrase; the frame itself walks to the same entry
-    if (fps > 0 && post_for_frame(cue.phrase, cue.beat).effect == 1) {
+    if (fps > 0 && post_for_frame(cue.phrase, cue.beat).effect == effect_echo) {
         for (int32_t k = fps; k >= 1; --k) {
             double lead = (double)t - (double)k / (double)fps;
             if (lead < 0.0) continue;

@@ -10,14 +10,14 @@ enum : int {
     offscreen_no_entry_point = 2, // a GL entry point is missing
 };
 
-// Start-up steps 1 to 22 for `seed` at width x height pixels. The payload is read from
+// The player's start-up sequence for `seed` at width x height pixels. The payload is read from
 // `payload_path` with the Linux player's rules; null means no payload (the silent default
-// show). Step 22 does not play the PCM buffer: it stays in pcm_buffer / frames_total
+// show). Its audio start does not play the PCM buffer: it stays in pcm_buffer / frames_total
 // (audio/decode.h) at offscreen_sample_rate() for the caller. Returns an offscreen_ status;
 // *why (if given) then says what failed. Runs once per process.
 int offscreen_start(uint32_t seed, const char* payload_path, int32_t width, int32_t height, const char** why);
 
-// The sample rate of the PCM buffer; 0 when step 22 had nothing to play.
+// The sample rate of the PCM buffer; 0 when the show had nothing to play.
 uint32_t offscreen_sample_rate();
 
 // One frame at show time t, exactly as the player's frame loop draws it (audio values,
