@@ -282,7 +282,7 @@ dance_pose base_pose() {
         p.arm_side[s] = rad(12);
         p.arm_fwd[s] = rad(8);
         p.elbow[s] = rad(20);
-        p.foot_x[s] = s == 0 ? -0.17 : 0.17;
+        p.foot_x[s] = s == 0 ? -0.21 : 0.21;
         p.foot_y[s] = 0;
     }
     p.drop = 0.03;
@@ -320,8 +320,8 @@ dance_pose move_arms_up(double beat) {
     p.hip_roll = -0.1 * side;
     p.side_lean = -0.06 * side;
     p.nod = -0.15 + 0.12 * hit;
-    p.foot_x[0] = -0.24;
-    p.foot_x[1] = 0.24;
+    p.foot_x[0] = -0.29;
+    p.foot_x[1] = 0.29;
     for (int s = 0; s < 2; ++s) {
         p.arm_fwd[s] = rad(150 + 18 * hit);
         p.arm_side[s] = rad(18 + 8 * hit);
@@ -375,8 +375,8 @@ dance_pose move_point(double beat) {
     p.side_lean = 0.1;
     p.nod = -0.1 + 0.1 * hit;
     p.tilt = 0.12;
-    p.foot_x[0] = -0.22;
-    p.foot_x[1] = 0.22;
+    p.foot_x[0] = -0.26;
+    p.foot_x[1] = 0.26;
     p.arm_fwd[0] = rad(120 + 18 * hit);
     p.arm_side[0] = rad(40);
     p.elbow[0] = rad(8 + 12 * (1 - hit));
@@ -429,11 +429,11 @@ dance_pose dance_at(int dancer, double phase) {
 const double ankle_height = 0.11;
 const double thigh_len = 0.72, shin_len = 0.72;
 const double pelvis_rest = ground + 1.58; // pelvis centre standing
-const double hip_below_pelvis = 0.06, hip_apart = 0.13;
+const double hip_below_pelvis = 0.06, hip_apart = 0.15;
 const double torso_pivot_above = 0.10; // torso pivot above the pelvis centre
-const double shoulder_up = 0.62, shoulder_apart = 0.29;
-const double head_up = 0.98; // head centre above the torso pivot
-const double upper_arm_len = 0.52, forearm_len = 0.50;
+const double shoulder_up = 0.66, shoulder_apart = 0.40;
+const double head_up = 1.03; // head centre above the torso pivot
+const double upper_arm_len = 0.50, forearm_len = 0.48;
 
 // The world frame of each part of a dancer.
 enum part : int {
@@ -526,68 +526,68 @@ mesh dancer_part_mesh(int part, int dancer) {
     const int A = 10; // segments around the limbs
     switch (part) {
     case part_head: {
-        mesh head = ellipsoid({0.19, 0.21, 0.25}, 14, 8);
+        mesh head = ellipsoid({0.24, 0.26, 0.3}, 14, 8);
         // neck down to the torso
-        mesh neck = lathe({{0.075, -0.36}, {0.075, -0.12}}, 8);
+        mesh neck = lathe({{0.1, -0.4}, {0.1, -0.16}}, 8);
         head.add(neck);
         // a small nose and a flat visor-like brow give the face a direction
-        mesh nose = ellipsoid({0.035, 0.05, 0.06}, 6, 3);
-        nose.transform(identity3(), {0, -0.205, -0.02});
+        mesh nose = ellipsoid({0.05, 0.07, 0.08}, 6, 3);
+        nose.transform(identity3(), {0, -0.25, -0.03});
         head.add(nose);
         if (dancer == 1) {
             // a top knot for the second dancer
-            mesh knot = ellipsoid({0.09, 0.09, 0.09}, 8, 5);
-            knot.transform(identity3(), {0, 0.04, 0.27});
+            mesh knot = ellipsoid({0.12, 0.12, 0.12}, 8, 5);
+            knot.transform(identity3(), {0, 0.05, 0.33});
             head.add(knot);
         } else {
             // a crest of three bumps for the first
             for (int i = -1; i <= 1; ++i) {
-                mesh bump = ellipsoid({0.045, 0.07, 0.06}, 6, 3);
-                bump.transform(identity3(), {0, 0.09 * i, 0.235 - 0.03 * fabs((double)i)});
+                mesh bump = ellipsoid({0.06, 0.09, 0.08}, 6, 3);
+                bump.transform(identity3(), {0, 0.11 * i, 0.285 - 0.04 * fabs((double)i)});
                 head.add(bump);
             }
         }
         return head;
     }
     case part_torso: {
-        std::vector<std::pair<double, double>> prof = {{0, -0.02},  {0.14, -0.01}, {0.17, 0.08}, {0.15, 0.22},
-                                                       {0.17, 0.36}, {0.21, 0.5},  {0.21, 0.6},  {0.17, 0.68},
-                                                       {0.09, 0.72}, {0, 0.73}};
-        mesh m = lathe(prof, 14, 1.35, 0.78);
+        std::vector<std::pair<double, double>> prof = {{0, -0.02},  {0.17, -0.01}, {0.2, 0.08},  {0.18, 0.22},
+                                                       {0.2, 0.36},  {0.24, 0.5},   {0.24, 0.62}, {0.2, 0.72},
+                                                       {0.1, 0.77},  {0, 0.78}};
+        mesh m = lathe(prof, 14, 1.35, 0.8);
         // shoulder balls
         for (int s = -1; s <= 1; s += 2) {
-            mesh ball = ellipsoid({0.1, 0.1, 0.1}, 8, 5);
+            mesh ball = ellipsoid({0.13, 0.13, 0.13}, 8, 5);
             ball.transform(identity3(), {s * shoulder_apart, 0, shoulder_up});
             m.add(ball);
         }
         return m;
     }
     case part_pelvis: {
-        std::vector<std::pair<double, double>> prof = {{0, -0.16}, {0.1, -0.15}, {0.16, -0.08}, {0.17, 0.02},
-                                                       {0.15, 0.1}, {0.1, 0.14}, {0, 0.15}};
+        std::vector<std::pair<double, double>> prof = {{0, -0.2}, {0.12, -0.19}, {0.2, -0.1}, {0.21, 0.02},
+                                                       {0.19, 0.1}, {0.12, 0.15}, {0, 0.16}};
         mesh m = lathe(prof, 12, 1.3, 0.85);
         return m;
     }
     case part_upper_arm_r:
     case part_upper_arm_l:
-        return lathe(capsule_profile(-upper_arm_len, 0.065, -0.03, 0.08, 3, 2), A);
+        return lathe(capsule_profile(-upper_arm_len, 0.09, -0.03, 0.11, 3, 2), A);
     case part_forearm_r:
     case part_forearm_l: {
-        mesh m = lathe(capsule_profile(-forearm_len + 0.06, 0.055, 0, 0.065, 3, 2), A);
-        mesh hand = ellipsoid({0.05, 0.075, 0.095}, 8, 5);
+        mesh m = lathe(capsule_profile(-forearm_len + 0.06, 0.075, 0, 0.09, 3, 2), A);
+        mesh hand = ellipsoid({0.07, 0.1, 0.12}, 8, 5);
         hand.transform(identity3(), {0, 0, -forearm_len - 0.02});
         m.add(hand);
         return m;
     }
     case part_thigh_r:
     case part_thigh_l:
-        return lathe(capsule_profile(-thigh_len, 0.075, -0.02, 0.11, 3, 2), A);
+        return lathe(capsule_profile(-thigh_len, 0.11, -0.02, 0.15, 3, 2), A);
     case part_shin_r:
     case part_shin_l:
-        return lathe(capsule_profile(-shin_len, 0.06, 0, 0.08, 3, 2), A);
+        return lathe(capsule_profile(-shin_len, 0.08, 0, 0.11, 3, 2), A);
     default: {
         // a shoe: flat sole on the ground, toe forward (-y)
-        mesh m = ellipsoid({0.085, 0.16, 0.07}, 10, 5);
+        mesh m = ellipsoid({0.11, 0.2, 0.075}, 10, 5);
         for (vertex& v : m.verts)
             if (v.p.z < -0.03) v.p.z = -0.03 + (v.p.z + 0.03) * 0.25; // flatter sole
         m.transform(identity3(), {0, -0.06, -ankle_height + 0.055});
@@ -687,8 +687,8 @@ mesh flag_mesh() {
 // Which piece is which part of which dancer: [dancer][part].
 const int dancer_piece[2][part_count] = {
     // head torso pelvis  upper arms  forearms  thighs   shins    feet
-    {26, 18, 19, 30, 31, 9, 32, 33, 34, 35, 36, 37, 38},
-    {17, 8, 20, 39, 40, 11, 41, 42, 43, 44, 45, 46, 47},
+    {26, 18, 19, 30, 31, 32, 33, 34, 35, 9, 36, 37, 38},
+    {17, 8, 20, 39, 40, 41, 42, 43, 44, 11, 45, 46, 47},
 };
 const char* const part_names[part_count] = {"head",        "torso",     "pelvis",     "right upper arm",
                                             "left upper arm", "right forearm", "left forearm", "right thigh",
@@ -732,9 +732,13 @@ std::vector<piece_def> make_pieces() {
             if (part == part_torso) p.slot = 1;
             if (part == part_pelvis) p.slot = 9;
         }
-    // The tagged points ask for these origins: the second dancer's torso has its origin 1.45
-    // below its pivot (so the point 2.581 above it falls on the head), every other part at its joint.
-    pieces[8].origin_shift = {0, 0, -1.45};
+    // The tagged points ask for these origins (every other part has its origin at its joint):
+    // the second dancer's torso has its origin 2.581 below the head's centre, so that the point
+    // above it is the head, and that dancer's right shin has its origin at the ankle, so that the
+    // point 0.825 above it is the knee. Each group's two points, head and leg, average to about
+    // the hips: the camera frames the whole dancer.
+    pieces[8].origin_shift = {0, 0, head_up - 2.581};
+    pieces[11].origin_shift = {0, 0, -shin_len};
     // Dance floors.
     for (int s = 0; s < 2; ++s) {
         piece_def& p = pieces[21 + s];
