@@ -295,12 +295,12 @@ dance_pose move_groove(double beat) {
     dance_pose p = base_pose();
     double hit = on_beat(beat);
     double side = sin(pi * beat); // +1 / -1 on alternate off-beats
-    p.drop = 0.05 + 0.11 * hit;
-    p.sway = 0.07 * side;
+    p.drop = 0.04 + 0.15 * hit;
+    p.sway = 0.08 * side;
     p.hip_roll = -0.08 * side;
     p.side_lean = 0.05 * side;
-    p.nod = 0.18 * hit;
-    p.lean = 0.08;
+    p.nod = 0.25 * hit;
+    p.lean = 0.1;
     for (int s = 0; s < 2; ++s) {
         double alt = s == 0 ? side : -side;
         p.arm_fwd[s] = rad(35 + 28 * alt);
@@ -315,8 +315,8 @@ dance_pose move_arms_up(double beat) {
     dance_pose p = base_pose();
     double hit = on_beat(beat);
     double side = sin(pi * beat);
-    p.drop = 0.04 + 0.10 * hit;
-    p.sway = 0.09 * side;
+    p.drop = 0.04 + 0.14 * hit;
+    p.sway = 0.1 * side;
     p.hip_roll = -0.1 * side;
     p.side_lean = -0.06 * side;
     p.nod = -0.15 + 0.12 * hit;
@@ -368,16 +368,16 @@ dance_pose move_point(double beat) {
     double hit = on_beat(beat);
     double b8 = beat - 8 * floor(beat / 8);
     double turn = sin(pi * b8 / 4);
-    p.yaw = 0.55 * turn;
-    p.twist = -0.15 * turn;
-    p.drop = 0.05 + 0.10 * hit;
+    p.yaw = 0.3 * turn;
+    p.twist = -0.2 * turn;
+    p.drop = 0.04 + 0.14 * hit;
     p.sway = 0.05 * sin(pi * beat);
     p.side_lean = 0.1;
     p.nod = -0.1 + 0.1 * hit;
     p.tilt = 0.12;
     p.foot_x[0] = -0.26;
     p.foot_x[1] = 0.26;
-    p.arm_fwd[0] = rad(120 + 18 * hit);
+    p.arm_fwd[0] = rad(115 + 30 * hit);
     p.arm_side[0] = rad(40);
     p.elbow[0] = rad(8 + 12 * (1 - hit));
     p.arm_fwd[1] = rad(-10);
@@ -720,7 +720,7 @@ std::vector<piece_def> make_pieces() {
     }
     // Dancers.
     const v3 skin[2] = {{0.78, 0.6, 0.48}, {0.5, 0.34, 0.25}};
-    const v3 shirt[2] = {{0.95, 0.95, 0.95}, {0.9, 0.88, 0.8}};
+    const v3 shirt[2] = {{0.95, 0.95, 0.93}, {0.13, 0.13, 0.17}}; // one light dancer, one dark
     for (int d = 0; d < 2; ++d)
         for (int part = 0; part < part_count; ++part) {
             piece_def& p = pieces[dancer_piece[d][part]];
@@ -728,9 +728,9 @@ std::vector<piece_def> make_pieces() {
             p.dancer = d;
             p.part = part;
             p.shape = dancer_part_mesh(part, d);
-            p.colour = part == part_head ? skin[d] : shirt[d];
-            if (part == part_torso) p.slot = 1;
-            if (part == part_pelvis) p.slot = 9;
+            p.colour = part == part_head ? skin[d] : part == part_pelvis ? v3{1, 1, 1} : shirt[d];
+            // the shorts wear the pattern textures' prints in their contrast pairs
+            if (part == part_pelvis) p.slot = d == 0 ? 1 : 9;
         }
     // The tagged points ask for these origins (every other part has its origin at its joint):
     // the second dancer's torso has its origin 2.581 below the head's centre, so that the point
