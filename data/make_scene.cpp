@@ -687,8 +687,8 @@ mesh flag_mesh() {
 // Which piece is which part of which dancer: [dancer][part].
 const int dancer_piece[2][part_count] = {
     // head torso pelvis  upper arms  forearms  thighs   shins    feet
-    {26, 18, 19, 30, 31, 32, 33, 34, 35, 9, 36, 37, 38},
-    {17, 8, 20, 39, 40, 41, 42, 43, 44, 11, 45, 46, 47},
+    {26, 18, 19, 30, 31, 32, 33, 9, 34, 35, 36, 37, 38},
+    {17, 8, 20, 39, 40, 41, 42, 11, 43, 44, 45, 46, 47},
 };
 const char* const part_names[part_count] = {"head",        "torso",     "pelvis",     "right upper arm",
                                             "left upper arm", "right forearm", "left forearm", "right thigh",
@@ -733,12 +733,13 @@ std::vector<piece_def> make_pieces() {
             if (part == part_pelvis) p.slot = d == 0 ? 1 : 9;
         }
     // The tagged points ask for these origins (every other part has its origin at its joint):
-    // the second dancer's torso has its origin 2.581 below the head's centre, so that the point
-    // above it is the head, and that dancer's right shin has its origin at the ankle, so that the
-    // point 0.825 above it is the knee. Each group's two points, head and leg, average to about
-    // the hips: the camera frames the whole dancer.
+    // each group's points are the head and the hips. A close-up on a head shows the upper body,
+    // one on the hips the whole dancer at that distance, and every wider shot aims at the middle
+    // of the two, the belly. The second dancer's torso has its origin 2.581 below the head's
+    // centre, so that the point above it is the head; the first dancer's right thigh turns about
+    // the hip joint, 0.289 above its point; the second's has its origin at the knee, 0.825 below.
     pieces[8].origin_shift = {0, 0, head_up - 2.581};
-    pieces[11].origin_shift = {0, 0, -shin_len};
+    pieces[11].origin_shift = {0, 0, -thigh_len};
     // Dance floors.
     for (int s = 0; s < 2; ++s) {
         piece_def& p = pieces[21 + s];
