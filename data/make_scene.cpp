@@ -477,7 +477,8 @@ void pose_dancer(int dancer, double phase, frame out[part_count]) {
     for (int s = 0; s < 2; ++s) {
         double sx = s == 0 ? -1 : 1;
         v3 shoulder = torso + mul(torso_r, v3{sx * shoulder_apart, 0, shoulder_up});
-        m3 upper = mul(torso_r, mul(rot_y(-sx * p.arm_side[s]), rot_x(-p.arm_fwd[s])));
+        // out to the side first, then forward and up: the arm keeps its sideways lean overhead
+        m3 upper = mul(torso_r, mul(rot_x(-p.arm_fwd[s]), rot_y(-sx * p.arm_side[s])));
         v3 elbow = shoulder + mul(upper, v3{0, 0, -upper_arm_len});
         m3 fore = mul(upper, rot_x(-p.elbow[s]));
         out[part_upper_arm_r + s] = {upper, shoulder};
