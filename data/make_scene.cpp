@@ -240,8 +240,7 @@ mesh torus(double R, double r, int around, int tube, double a0 = 0, double a1 = 
 // A flat disc (top face up) with a short side wall down to z = -depth.
 mesh disc(double radius, double depth, int around) {
     std::vector<std::pair<double, double>> p = {
-        {0, -depth}, {radius - 0.05, -depth}, {radius, -depth + 0.05}, {radius, -0.03}, {radius - 0.03, 0},
-        {0, 0}};
+        {0, -depth}, {radius, -depth}, {radius, -0.03}, {radius - 0.03, 0}, {0, 0}};
     return lathe(p, around);
 }
 
@@ -571,10 +570,10 @@ mesh dancer_part_mesh(int part, int dancer) {
     }
     case part_upper_arm_r:
     case part_upper_arm_l:
-        return lathe(capsule_profile(-upper_arm_len, 0.09, -0.03, 0.11, 3, 2), A);
+        return lathe(capsule_profile(-upper_arm_len, 0.09, -0.03, 0.11, 2, 2), A);
     case part_forearm_r:
     case part_forearm_l: {
-        mesh m = lathe(capsule_profile(-forearm_len + 0.06, 0.075, 0, 0.09, 3, 2), A);
+        mesh m = lathe(capsule_profile(-forearm_len + 0.06, 0.075, 0, 0.09, 2, 2), A);
         mesh hand = ellipsoid({0.07, 0.1, 0.12}, 8, 5);
         hand.transform(identity3(), {0, 0, -forearm_len - 0.02});
         m.add(hand);
@@ -582,10 +581,10 @@ mesh dancer_part_mesh(int part, int dancer) {
     }
     case part_thigh_r:
     case part_thigh_l:
-        return lathe(capsule_profile(-thigh_len, 0.11, -0.02, 0.15, 3, 2), A);
+        return lathe(capsule_profile(-thigh_len, 0.11, -0.02, 0.15, 2, 2), A);
     case part_shin_r:
     case part_shin_l:
-        return lathe(capsule_profile(-shin_len, 0.08, 0, 0.11, 3, 2), A);
+        return lathe(capsule_profile(-shin_len, 0.08, 0, 0.11, 2, 2), A);
     default: {
         // a shoe: flat sole on the ground, toe forward (-y)
         mesh m = ellipsoid({0.11, 0.2, 0.075}, 10, 5);
@@ -613,11 +612,10 @@ mesh speaker_mesh() {
 }
 
 mesh pillar_mesh() {
-    std::vector<std::pair<double, double>> prof = {{0, 0},     {0.34, 0},   {0.34, 0.14}, {0.24, 0.18},
-                                                   {0.2, 0.3}, {0.2, 2.1},  {0.26, 2.16}, {0.26, 2.28},
-                                                   {0.18, 2.3}, {0.0, 2.32}};
-    mesh m = lathe(prof, 12);
-    mesh bulb = ellipsoid({0.2, 0.2, 0.2}, 10, 6);
+    std::vector<std::pair<double, double>> prof = {{0, 0},      {0.34, 0},   {0.34, 0.14}, {0.2, 0.3},
+                                                   {0.2, 2.1},  {0.26, 2.2}, {0.18, 2.3},  {0.0, 2.32}};
+    mesh m = lathe(prof, 10);
+    mesh bulb = ellipsoid({0.2, 0.2, 0.2}, 8, 5);
     bulb.transform(identity3(), {0, 0, 2.48});
     m.add(bulb);
     return m;
@@ -640,7 +638,7 @@ mesh arch_mesh() {
     return m;
 }
 
-mesh rim_mesh(double radius) { return torus(radius, 0.09, 48, 4); }
+mesh rim_mesh(double radius) { return torus(radius, 0.09, 40, 4); }
 
 mesh ball_mesh() {
     mesh m = ellipsoid({0.55, 0.55, 0.55}, 12, 8);
@@ -745,7 +743,7 @@ std::vector<piece_def> make_pieces() {
     for (int s = 0; s < 2; ++s) {
         piece_def& p = pieces[21 + s];
         p.name = "dance floor";
-        p.shape = disc(6.5, 0.2, 40);
+        p.shape = disc(6.5, 0.2, 32);
         p.place = {stage_x[s], 0, ground};
         p.colour = {0.5, 0.5, 0.5};
     }
