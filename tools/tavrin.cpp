@@ -14,6 +14,7 @@
 #include "audio/decode.h"
 #include "core/rng.h"
 #include "tools/describe.h"
+#include "tools/describe_ornaments.h"
 #include "tools/inspect.h"
 #ifndef _WIN32
 #include "tools/pack.h"
@@ -29,6 +30,7 @@ const char* usage_main =
     "\n"
     "Commands:\n"
     "  describe SEED [--payload FILE]   print the show a seed makes, as JSON\n"
+    "           [--ornaments PHRASE]    or the ornament set of one of its phrases\n"
     "  inspect FILE [--json]            show the payload a file carries and what the player makes of it\n"
 #ifndef _WIN32
     "  pack INPUT... -o OUT             pack audio files into a show payload (or a player with one)\n"
@@ -40,7 +42,7 @@ const char* usage_main =
     "Run 'tavrin COMMAND --help' for the options of a command.\n";
 
 const char* usage_describe =
-    "usage: tavrin describe SEED [--payload FILE]\n"
+    "usage: tavrin describe SEED [--payload FILE] [--ornaments PHRASE]\n"
     "\n"
     "Prints, as one JSON object, every choice the player makes at start-up for SEED:\n"
     "palette, mood point, chosen track and its timing (show_length as decoding the track\n"
@@ -49,7 +51,14 @@ const char* usage_describe =
     "\n"
     "SEED is a decimal number; like the player, it is taken modulo 2^32.\n"
     "  --payload FILE   read the show payload from FILE; without it the payload is found\n"
-    "                   as the Linux player finds it (TAVRIN_SELF, else its own executable)\n";
+    "                   as the Linux player finds it (TAVRIN_SELF, else its own executable)\n"
+    "  --ornaments PHRASE\n"
+    "                   print instead the ornament set that phrase PHRASE (0, 1, ...: beats\n"
+    "                   32 PHRASE to 32 PHRASE + 31) builds: per slot its kind, colour picks,\n"
+    "                   spin groups, turn and vertex range; the spin groups; the sums of the\n"
+    "                   vertex values in vertex order; nan_values, the count of values that\n"
+    "                   are not finite; and the generator state around the build, which must\n"
+    "                   not move\n";
 
 const char* usage_inspect =
     "usage: tavrin inspect FILE [--json]\n"
@@ -73,6 +82,7 @@ int fail(const char* command, const std::string& message) {
 int cmd_describe(int argc, char** argv) {
     const char* seed_text = nullptr;
     const char* payload_path = nullptr;
+    const char* phrase_text = nullptr;
     for (int i = 0; i < argc; ++i) {
         if (is_help(argv[i])) {
             fputs(usage_describe, stdout);
@@ -81,6 +91,9 @@ int cmd_describe(int argc, char** argv) {
         if (!strcmp(argv[i], "--payload")) {
             if (i + 1 >= argc) return fail("describe", "--payload needs a file name");
             payload_path = argv[++i];
+        } else if (!strcmp(argv[i], "--ornaments")) {
+            if (i + 1 >= argc) return fail("describe", "--ornaments needs a phrase number");
+            phrase_text = argv[++i];
         } else if (argv[i][0] == '-') {
             return fail("describe", std::string("unknown option ") + argv[i] + " (see tavrin describe --help)");
         } else if (seed_text) {
@@ -98,6 +111,18 @@ int cmd_describe(int argc, char** argv) {
         FILE* f = fopen(payload_path, "rb");
         if (!f) return fail("describe", std::string("cannot open ") + payload_path + ": " + strerror(errno));
         fclose(f);
+    }
+    if (phrase_text) {
+        char* end = nullptr;
+        errno = 0;
+        long phrase = strtol(phrase_text, &end, 10);
+        if (!*phrase_text || *end || errno || phrase < 0 || phrase > 2147483647L || phrase_text[0] == '-' ||
+            phrase_text[0] == '+' || phrase_text[0] == ' ')
+            return fail("describe", std::string("PHRASE must be a whole number from 0 to 2147483647, got '") +
+                                        phrase_text + "'");
+        std::string out = describe_ornaments(seed, payload_path, (int32_t)phrase, decode_track);
+        fwrite(out.data(), 1, out.size(), stdout);
+        return 0;
     }
     std::string out = describe_show(seed, payload_path, decode_track);
     fwrite(out.data(), 1, out.size(), stdout);
