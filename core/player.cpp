@@ -3,6 +3,7 @@
 #include "audio/decode.h"
 #include "audio/features.h"
 #include "core/beat_clock.h"
+#include "core/camera.h"
 #include "core/payload.h"
 #include "core/show.h"
 #include "core/startup.h"
@@ -39,6 +40,7 @@ int player_start(const player_parts& parts) {
 void player_frame(const player_parts& parts, float t) {
     update_audio_features(t);
     update_cue(t);
+    direct_camera(screen_width, screen_height);
     parts.draw_frame(screen_width, screen_height);
     parts.present();
     ++frames_presented;

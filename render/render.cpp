@@ -1,5 +1,6 @@
 #include "render/render.h"
 
+#include "core/camera.h"
 #include "core/compositor.h"
 #include "core/startup.h"
 #include "render/passes.h"
@@ -38,9 +39,12 @@ void render_init_late(int w, int h) {
     glEnable(GL_DEPTH_TEST);
     glClearColor(0.25831f, 0.25831f, 0.25831f, 1.0f);
     initial_projection(w, h, projection_matrix);
+    reset_camera(w, h);
 }
 
 void render_frame(int w, int h) {
+    // the camera of the frame (core/camera.h) decides the projection; it is only kept here
+    for (int i = 0; i < 16; ++i) projection_matrix[i] = camera.projection[i];
     glViewport(0, 0, w, h);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     background_pass(w, h);

@@ -9,3 +9,5 @@ extern const char shader_sprite_vert[];
 extern const char shader_sprite_frag[];
 extern const char shader_vertex_colour_vert[];
 extern const char shader_vertex_colour_frag[];
+extern const char shader_figure_vert[];
+extern const char shader_figure_frag[];
