@@ -61,14 +61,14 @@ int main(int argc, char** argv) {
     fprintf(f, "const sprite_entry sprite_directory[sprite_count] = {\n");
     for (int i = 0; i < sprite_count; ++i) {
         const sprite_entry& e = sprite_picture_directory[i];
-        fprintf(f, "    {%d, %d, %d, %d, %d, {0, 0}, %.9gf},\n", e.width, e.height, e.offset, e.kind, e.key,
+        fprintf(f, "    {%d, %d, %d, %d, %d, {0, 0}, %.9ef},\n", e.width, e.height, e.offset, e.kind, e.key,
                 (double)e.scale);
     }
     fprintf(f, "};\n\nconst float sprite_stored_palettes[sprite_count][16][3] = {\n");
     for (int i = 0; i < sprite_count; ++i) {
         fprintf(f, "    {");
         for (int c = 0; c < 16; ++c)
-            fprintf(f, "{%.9gf, %.9gf, %.9gf},", (double)palettes[i][c][0], (double)palettes[i][c][1],
+            fprintf(f, "{%.9ef, %.9ef, %.9ef},", (double)palettes[i][c][0], (double)palettes[i][c][1],
                     (double)palettes[i][c][2]);
         fprintf(f, "},\n");
     }

@@ -6,7 +6,6 @@
 #include "looks/palette.h"
 
 sprite_lists sprites = {-1, {}, {}, 0, {}, 0};
-float sprite_working[sprite_count][16][3];
 
 void reset_sprite_lists() { sprites = sprite_lists{-1, {}, {}, 0, {}, 0}; }
 

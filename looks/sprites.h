@@ -33,8 +33,6 @@ struct sprite_lists {
     int32_t free_count;
 };
 extern sprite_lists sprites;
-// Working palettes: the stored ones, with the stickers recoloured into PL.
-extern float sprite_working[sprite_count][16][3];
 
 void reset_sprite_lists();
 // Pixel (x, y) of a picture is nibble y * width + x from its offset; an odd width continues
