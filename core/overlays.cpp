@@ -3,7 +3,11 @@
 #include <math.h>
 
 #include "audio/features.h"
+#include "core/beat_clock.h"
+#include "core/pose.h"
 #include "core/rng.h"
+#include "core/show.h"
+#include "looks/palette.h"
 #include "looks/sprites.h"
 
 static const float pi = 3.14159265f;
@@ -68,6 +72,31 @@ int scene_sprites_for_frame(const scene_sprite_inputs& in, const sprite_lists& l
         s.model[15] = 1.0f;
     }
     return drawn;
+}
+
+static void figure_centre(int group, float phase, float out[3]) {
+    vec3 p = figure_point(-1, group, phase);
+    out[0] = p.x;
+    out[1] = p.y;
+    out[2] = p.z;
+}
+
+int scene_sprites_now(const float eye[3], const float view[16], const sprite_lists& lists,
+                      scene_sprite out[scene_sprite_slots]) {
+    scene_sprite_inputs in{};
+    in.t = cue.t;
+    in.beat_origin = show.beat_origin;
+    in.beats_per_second = show.beats_per_second;
+    in.beat = cue.beat;
+    in.AU = audio.AU;
+    in.mood_x = MOOD[0];
+    in.variant = cue.entry_variant;
+    in.dance_phase = cue.dance_phase;
+    in.centre = figure_centre;
+    in.eye = eye;
+    in.view = view;
+    in.salt = rng_salt;
+    return scene_sprites_for_frame(in, lists, sprite_directory, out);
 }
 
 float cover_growth(float b) { return b < 2.0f ? 0.5f * b : 1.0f; }

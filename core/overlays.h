@@ -36,6 +36,11 @@ struct scene_sprite_inputs {
 int scene_sprites_for_frame(const scene_sprite_inputs& in, const sprite_lists& lists,
                             const sprite_entry* directory, scene_sprite out[scene_sprite_slots]);
 
+// The scene sprites of the current frame (cue, audio values, show values, MOOD, rng_salt and
+// the figure's tagged points) seen from a camera with this eye and view matrix.
+int scene_sprites_now(const float eye[3], const float view[16], const sprite_lists& lists,
+                      scene_sprite out[scene_sprite_slots]);
+
 // A sprite placed on the screen (place sprite's arguments, aspect excluded).
 struct screen_sprite {
     int32_t image;

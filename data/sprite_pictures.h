@@ -9,10 +9,7 @@
 
 #include "looks/sprites.h"
 
-// The directory the player carries: sizes, offsets, kinds, keys and scene scales.
-extern const sprite_entry sprite_picture_directory[sprite_count];
-
-// Draws every picture into `pixels` (sprite_pixel_bytes, 4-bit packed) and `palettes`; false
+// Draws every picture of the directory (data/sprite_directory.cpp) into `pixels` (sprite_pixel_bytes, 4-bit packed) and `palettes`; false
 // with a message when the font cannot be read.
 bool generate_sprite_pictures(const char* font_path, uint8_t* pixels, float palettes[sprite_count][16][3],
                               std::string* error);

@@ -16,13 +16,6 @@
 #include <memory>
 #include <vector>
 
-const sprite_entry sprite_picture_directory[sprite_count] = {
-    {149, 256, 0, 2, 0, {0, 0}, 2.0f},      {193, 256, 19072, 2, 0, {0, 0}, 2.3f},
-    {256, 188, 43776, 2, 0, {0, 0}, 1.7f},  {173, 256, 67840, 2, 0, {0, 0}, 2.1f},
-    {256, 153, 89984, 2, 0, {0, 0}, 1.6f},  {400, 132, 109568, 1, 0, {0, 0}, 2.0f},
-    {400, 200, 135968, 1, 1, {0, 0}, 2.0f}, {512, 234, 175968, 0, 0, {0, 0}, 2.0f},
-};
-
 namespace {
 
 constexpr int SS = 4; // samples per pixel along each axis
@@ -581,7 +574,7 @@ bool generate_sprite_pictures(const char* font_path, uint8_t* pixels, float pale
     }
     memset(pixels, 0, sprite_pixel_bytes);
     for (int i = 0; i < sprite_count; ++i) {
-        const sprite_entry& e = sprite_picture_directory[i];
+        const sprite_entry& e = sprite_directory[i];
         canvas c(e.width, e.height);
         switch (i) {
         case 0: draw_note(c); break;

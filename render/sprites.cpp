@@ -47,34 +47,10 @@ static void use_sprite_program() {
     if (sprite_program.loc[sprite_T] >= 0) glUniform1i(sprite_program.loc[sprite_T], 0);
 }
 
-static void figure_centre(int group, float phase, float out[3]) {
-    vec3 p = figure_point(-1, group, phase);
-    out[0] = p.x;
-    out[1] = p.y;
-    out[2] = p.z;
-}
-
-int scene_sprites_now(scene_sprite out[scene_sprite_slots]) {
-    scene_sprite_inputs in{};
-    in.t = cue.t;
-    in.beat_origin = show.beat_origin;
-    in.beats_per_second = show.beats_per_second;
-    in.beat = cue.beat;
-    in.AU = audio.AU;
-    in.mood_x = MOOD[0];
-    in.variant = cue.entry_variant;
-    in.dance_phase = cue.dance_phase;
-    in.centre = figure_centre;
-    in.eye = camera.eye;
-    in.view = camera.view;
-    in.salt = rng_salt;
-    return scene_sprites_for_frame(in, sprites, sprite_directory, out);
-}
-
 void scene_sprite_pass(int, int) {
     use_sprite_program();
     scene_sprite s[scene_sprite_slots];
-    int n = scene_sprites_now(s);
+    int n = scene_sprites_now(camera.eye, camera.view, sprites, s);
     for (int k = 0; k < n; ++k) {
         float mvp[16];
         mat4_mul(mvp, camera.view_projection, s[k].model);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <math.h>
 
+#include "core/figure_values.h"
 #include "core/pose.h"
 #include "data/scene.h"
 #include "looks/palette.h"
@@ -173,4 +174,40 @@ TEST(Scene, NothingSinksThroughTheFloor) {
         EXPECT_LT(lowest_foot[0], ground + 0.02f) << t;
         EXPECT_LT(lowest_foot[1], ground + 0.02f) << t;
     }
+}
+
+TEST(Scene, LoudnessPulse) {
+    for (int p = 0; p < scene_piece_count; ++p) {
+        float m[16], quiet[16], loud[16];
+        piece_matrix(p, 7.5f, m);
+        pulsed_piece_matrix(p, 7.5f, 0.0f, quiet);
+        pulsed_piece_matrix(p, 7.5f, 1.0f, loud);
+        for (int i = 0; i < 16; ++i) EXPECT_EQ(quiet[i], m[i]) << p;
+        float s = 1.0f + scene_piece_pulse[p];
+        for (int i = 0; i < 16; ++i) {
+            bool upper = i < 11 && i % 4 != 3;
+            EXPECT_FLOAT_EQ(loud[i], upper ? m[i] * s : m[i]) << "piece " << p << " element " << i;
+        }
+    }
+    float m[16], loud[16];
+    piece_matrix(3, 0.0f, m);
+    pulsed_piece_matrix(3, 0.0f, 1.0f, loud);
+    EXPECT_FLOAT_EQ(loud[0], 1.3f * m[0]);
+}
+
+TEST(Scene, LightColoursFromThePalette) {
+    const float pl[4][3] = {{0, 0, 0}, {0.5f, 0.25f, 1.0f}, {0, 0, 0}, {0.4f, 0.2f, 0.1f}};
+    figure_colours c = figure_colours_of(pl);
+    float lum = 0.3f * 0.4f + 0.59f * 0.2f + 0.11f * 0.1f;
+    EXPECT_FLOAT_EQ(c.K[0], 0.3f * 0.4f / lum);
+    EXPECT_FLOAT_EQ(c.S[1], 1.0f - 0.85f * (0.3f * 0.2f / lum));
+    EXPECT_FLOAT_EQ(c.SC[2], 1.0f);
+    // dark accents: the luminance floor of 0.03 and the cap of 0.75
+    const float dark[4][3] = {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0.05f, 0.0f, 0.0f}};
+    c = figure_colours_of(dark);
+    EXPECT_FLOAT_EQ(c.K[0], 0.3f * 0.05f / 0.03f);
+    const float bright_red[4][3] = {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {1.0f, 0.0f, 0.0f}};
+    c = figure_colours_of(bright_red);
+    EXPECT_EQ(c.K[0], 0.75f);
+    EXPECT_EQ(c.K[1], 0.0f);
 }

@@ -10,6 +10,7 @@
 #include "core/rng.h"
 #include "core/show.h"
 #include "core/startup.h"
+#include "data/scene.h"
 #include "looks/palette.h"
 #include "looks/patterns.h"
 #include "payload_fixture.h"
@@ -219,4 +220,63 @@ TEST(Inspect, ReportsRecordsAndWhatIsWrong) {
         EXPECT_NE(i.error.find(b.says), std::string::npos) << i.error;
     }
     EXPECT_FALSE(inspect_payload("/nonexistent/file").ok);
+}
+
+// --at: one frame object per time, each the camera and points the frame loop would compute,
+// and the rest of the description unchanged.
+TEST(Describe, FramesAtShowTimes) {
+    stored_file = build_file(seven_track_payload());
+    temp_file f(stored_file);
+    std::string plain = describe_show(42, f.path.c_str());
+    describe_frames frames;
+    frames.times = {0.0f, 7.25f, 30.0f, 7.25f};
+    frames.width = 1280;
+    frames.height = 720;
+    std::string json = describe_show(42, f.path.c_str(), nullptr, frames);
+    size_t at = json.find("\"frames\": [");
+    ASSERT_NE(at, std::string::npos);
+    size_t end = json.find("\n\"rng_state_end\"");
+    ASSERT_NE(end, std::string::npos);
+    // everything else is the plain description
+    EXPECT_EQ(json.substr(0, at) + json.substr(end + 1), plain);
+
+    std::string list = json.substr(at, end - at);
+    int objects = 0;
+    for (size_t p = list.find("{\"t\": "); p != std::string::npos; p = list.find("{\"t\": ", p + 1)) ++objects;
+    EXPECT_EQ(objects, 4);
+    const char* keys[] = {"t", "beat", "dance_phase", "phrase", "entry", "variant", "kind", "key", "progress",
+                          "eased_progress", "energy", "au", "eye", "target", "lens", "view", "projection",
+                          "view_projection", "figure_points", "all", "group0", "group1", "tagged"};
+    size_t pos = 0;
+    for (const char* k : keys) {
+        size_t p = list.find(std::string("\"") + k + "\": ", pos);
+        ASSERT_NE(p, std::string::npos) << k;
+        pos = p + 1;
+    }
+    // the same time twice gives the same frame, whatever came between
+    size_t second = list.find("{\"t\": 7.25");
+    size_t fourth = list.rfind("{\"t\": 7.25");
+    ASSERT_NE(second, fourth);
+    std::string a = list.substr(second, list.find('}', list.find("\"tagged\"", second)) - second);
+    std::string b = list.substr(fourth, list.find('}', list.find("\"tagged\"", fourth)) - fourth);
+    EXPECT_EQ(a, b);
+    // the aspect ratio of --size: projection element 0 is element 5 / (1280 / 720)
+    size_t proj = list.find("\"projection\": [", second) + 15;
+    float p0 = strtof(list.c_str() + proj, nullptr);
+    size_t comma = proj;
+    for (int i = 0; i < 5; ++i) comma = list.find(',', comma) + 1;
+    float p5 = strtof(list.c_str() + comma, nullptr);
+    EXPECT_NEAR(p0, p5 / (1280.0f / 720.0f), 1e-5f);
+}
+
+TEST(Describe, SceneCounts) {
+    std::string json = describe_scene();
+    EXPECT_NE(json.find("\"vertices\": " + std::to_string(scene_vertex_count) + ","), std::string::npos);
+    EXPECT_NE(json.find("\"indices\": " + std::to_string(scene_index_count) + ","), std::string::npos);
+    int pieces = 0, bones = 0;
+    for (size_t p = json.find("\"first_index\""); p != std::string::npos; p = json.find("\"first_index\"", p + 1))
+        ++pieces;
+    for (size_t p = json.find("{\"tracks\""); p != std::string::npos; p = json.find("{\"tracks\"", p + 1)) ++bones;
+    EXPECT_EQ(pieces, 48);
+    EXPECT_EQ(bones, 13);
 }

@@ -41,6 +41,10 @@ static void describe_load_payload() {
 }
 
 std::string describe_show(uint32_t seed, const char* payload_path, void (*decode)()) {
+    return describe_show(seed, payload_path, decode, describe_frames{});
+}
+
+std::string describe_show(uint32_t seed, const char* payload_path, void (*decode)(), const describe_frames& frames) {
     reset_show_state();
     release_show_payload();
     describe_payload_path = payload_path;
@@ -93,6 +97,7 @@ std::string describe_show(uint32_t seed, const char* payload_path, void (*decode
         s += "]";
     }
     s += "],\n";
+    if (!frames.times.empty()) s += "\"frames\": " + describe_frame_list(frames) + ",\n";
     s += "\"rng_state_end\": " + std::to_string(startup.rng_state_end) + "\n";
     s += "}\n";
     release_pcm_buffer();

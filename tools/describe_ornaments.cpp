@@ -4,10 +4,13 @@
 #include <stdio.h>
 
 #include "audio/decode.h"
+#include "core/camera.h"
 #include "core/ornaments.h"
+#include "core/overlays.h"
 #include "core/payload.h"
 #include "core/rng.h"
 #include "core/startup.h"
+#include "looks/sprites.h"
 #include "tools/describe.h"
 
 namespace {
@@ -94,4 +97,23 @@ std::string describe_ornaments(uint32_t seed, const char* payload_path, int32_t 
     release_pcm_buffer();
     release_show_payload();
     return s;
+}
+
+std::string describe_scene_sprites(const camera_frame& camera) {
+    // The lists as the player sorts them at start-up (the palettes do not matter here).
+    static const float stored[16][3] = {};
+    float working[16][3];
+    sprite_lists lists{-1, {}, {}, 0, {}, 0};
+    for (int i = 0; i < sprite_count; ++i) add_sprite(&lists, i, sprite_directory[i], stored, working);
+    scene_sprite s[scene_sprite_slots];
+    int n = scene_sprites_now(camera.eye, camera.view, lists, s);
+    std::string out = "[";
+    for (int k = 0; k < n; ++k) {
+        if (k) out += ",";
+        out += "{\"slot\": " + std::to_string(s[k].slot) + ", \"image\": " + std::to_string(s[k].image) +
+               ", \"x\": " + json_float(s[k].x) + ", \"y\": " + json_float(s[k].y) + ", \"z\": " + json_float(s[k].z) +
+               ", \"width\": " + json_float(s[k].width) + ", \"height\": " + json_float(s[k].height) +
+               ", \"tilt\": " + json_float(s[k].tilt) + "}";
+    }
+    return out + "]";
 }

@@ -29,8 +29,9 @@ const char* usage_main =
     "usage: tavrin COMMAND [ARGS]\n"
     "\n"
     "Commands:\n"
-    "  describe SEED [--payload FILE]   print the show a seed makes, as JSON\n"
-    "           [--ornaments PHRASE]    or the ornament set of one of its phrases\n"
+    "  describe SEED [--payload FILE]   print the show a seed makes, as JSON (--at: frame by\n"
+    "                                   frame; --scene: the built-in figure scene;\n"
+    "                                   --ornaments PHRASE: the ornament set of a phrase)\n"
     "  inspect FILE [--json]            show the payload a file carries and what the player makes of it\n"
 #ifndef _WIN32
     "  pack INPUT... -o OUT             pack audio files into a show payload (or a player with one)\n"
@@ -42,7 +43,9 @@ const char* usage_main =
     "Run 'tavrin COMMAND --help' for the options of a command.\n";
 
 const char* usage_describe =
-    "usage: tavrin describe SEED [--payload FILE] [--ornaments PHRASE]\n"
+    "usage: tavrin describe SEED [--payload FILE] [--size WxH] [--at T1,T2,...]\n"
+    "       tavrin describe SEED [--payload FILE] --ornaments PHRASE\n"
+    "       tavrin describe --scene\n"
     "\n"
     "Prints, as one JSON object, every choice the player makes at start-up for SEED:\n"
     "palette, mood point, chosen track and its timing (show_length as decoding the track\n"
@@ -58,7 +61,39 @@ const char* usage_describe =
     "                   spin groups, turn and vertex range; the spin groups; the sums of the\n"
     "                   vertex values in vertex order; nan_values, the count of values that\n"
     "                   are not finite; and the generator state around the build, which must\n"
-    "                   not move\n";
+    "                   not move\n"
+    "  --at T1,T2,...   add \"frames\": for each show time (seconds) the beat, dance phase,\n"
+    "                   phrase, plan entry (index, variant, kind, key, progress before and\n"
+    "                   after easing), energy, audio vector, the camera (eye, target, lens,\n"
+    "                   view, projection and view-projection matrices, column-major) and\n"
+    "                   the figure's tagged points (all, group0, group1, each of the four)\n"
+    "  --size WxH       screen size whose aspect ratio the camera uses (default 1920x1080)\n"
+    "  --scene          print the built-in figure scene instead (no SEED): key, vertex and\n"
+    "                   index counts, the 48 pieces and the 13 bones\n";
+
+// Comma-separated show times: finite numbers, at least one.
+bool parse_times(const char* text, std::vector<float>* out) {
+    std::string t = text;
+    size_t start = 0;
+    while (start <= t.size()) {
+        size_t end = t.find(',', start);
+        if (end == std::string::npos) end = t.size();
+        std::string item = t.substr(start, end - start);
+        char* stop = nullptr;
+        errno = 0;
+        double v = strtod(item.c_str(), &stop);
+        if (item.empty() || errno || !stop || *stop || !(v == v) || v > 1e9 || v < -1e9) return false;
+        out->push_back((float)v);
+        start = end + 1;
+    }
+    return !out->empty();
+}
+
+bool parse_size(const char* text, int* w, int* h) {
+    char x = 0, extra = 0;
+    if (sscanf(text, "%d%c%d%c", w, &x, h, &extra) != 3 || (x != 'x' && x != 'X')) return false;
+    return *w >= 1 && *h >= 1 && *w <= 65536 && *h <= 65536;
+}
 
 const char* usage_inspect =
     "usage: tavrin inspect FILE [--json]\n"
@@ -83,6 +118,8 @@ int cmd_describe(int argc, char** argv) {
     const char* seed_text = nullptr;
     const char* payload_path = nullptr;
     const char* phrase_text = nullptr;
+    describe_frames frames;
+    bool scene = false, sized = false;
     for (int i = 0; i < argc; ++i) {
         if (is_help(argv[i])) {
             fputs(usage_describe, stdout);
@@ -91,9 +128,22 @@ int cmd_describe(int argc, char** argv) {
         if (!strcmp(argv[i], "--payload")) {
             if (i + 1 >= argc) return fail("describe", "--payload needs a file name");
             payload_path = argv[++i];
+        } else if (!strcmp(argv[i], "--at")) {
+            if (i + 1 >= argc) return fail("describe", "--at needs show times, e.g. --at 1.5,20,42");
+            frames.times.clear();
+            if (!parse_times(argv[++i], &frames.times))
+                return fail("describe", std::string("--at takes comma-separated seconds, got '") + argv[i] + "'");
+        } else if (!strcmp(argv[i], "--size")) {
+            if (i + 1 >= argc || !parse_size(argv[i + 1], &frames.width, &frames.height))
+                return fail("describe", std::string("--size takes WIDTHxHEIGHT, e.g. 1920x1080") +
+                                            (i + 1 < argc ? std::string(", got '") + argv[i + 1] + "'" : ""));
+            ++i;
+            sized = true;
         } else if (!strcmp(argv[i], "--ornaments")) {
             if (i + 1 >= argc) return fail("describe", "--ornaments needs a phrase number");
             phrase_text = argv[++i];
+        } else if (!strcmp(argv[i], "--scene")) {
+            scene = true;
         } else if (argv[i][0] == '-') {
             return fail("describe", std::string("unknown option ") + argv[i] + " (see tavrin describe --help)");
         } else if (seed_text) {
@@ -102,6 +152,16 @@ int cmd_describe(int argc, char** argv) {
             seed_text = argv[i];
         }
     }
+    if (scene) {
+        if (seed_text || payload_path || sized || !frames.times.empty() || phrase_text)
+            return fail("describe", "--scene takes no SEED and no other option");
+        std::string out = describe_scene();
+        fwrite(out.data(), 1, out.size(), stdout);
+        return 0;
+    }
+    if (phrase_text && (sized || !frames.times.empty()))
+        return fail("describe", "--ornaments describes a phrase's build, not frames: leave out --at and --size");
+    if (sized && frames.times.empty()) return fail("describe", "--size needs --at (it sets the camera's aspect ratio)");
     if (!seed_text) return fail("describe", "missing SEED (see tavrin describe --help)");
     uint32_t seed = 0;
     const char* args[2] = {"tavrin", seed_text};
@@ -124,7 +184,7 @@ int cmd_describe(int argc, char** argv) {
         fwrite(out.data(), 1, out.size(), stdout);
         return 0;
     }
-    std::string out = describe_show(seed, payload_path, decode_track);
+    std::string out = describe_show(seed, payload_path, decode_track, frames);
     fwrite(out.data(), 1, out.size(), stdout);
     return 0;
 }
