@@ -21,4 +21,10 @@ done <<'LIST'
 17 20.000 mandelbrot-cover
 5 92.143 echo
 2 91.071 kaleidoscope
+3 2.500 title
+3 14.000 ornaments
+3 56.000 scene-sprites
+3 72.000 sticker
+3 32.800 emblem
+3 80.000 closing-card
 LIST
