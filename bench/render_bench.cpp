@@ -20,6 +20,7 @@
 
 #include "audio/features.h"
 #include "core/beat_clock.h"
+#include "core/camera.h"
 #include "core/compositor.h"
 #include "core/player.h"
 #include "core/show.h"
@@ -27,6 +28,7 @@
 #include "platform/offscreen/offscreen_player.h"
 #include "render/gl_api.h"
 #include "render/passes.h"
+#include "render/slots.h"
 
 namespace {
 
@@ -243,6 +245,27 @@ int main(int argc, char** argv) {
                     background_pass(w, h);
                 }, [&] { post_pass(w, h); }));
         }
+        // The ornament, scene sprite, full-cover extra and overlay passes alone, with the
+        // camera of their show time (the ornament set is built in the unmeasured runs).
+        auto at_time = [&](float t) {
+            plan.restore();
+            update_audio_features(t);
+            update_cue(t);
+            direct_camera(w, h);
+        };
+        at_time(time_of_beat(40));
+        add("ornaments (29 slots, mid-phrase)", si, time_ms(clear, [&] { ornament_pass(w, h); }));
+        at_time(time_of_beat(60));
+        add("scene sprites", si, time_ms(clear, [&] { scene_sprite_pass(w, h); }));
+        at_time(time_of_beat(72));
+        add("full-cover extras: emblem and three sprites", si,
+            time_ms(clear, [&] { full_cover_extras(w, h, 2, 8.0f); }));
+        at_time(3.0f);
+        add("overlay: the title", si, time_ms(clear, [&] { overlay_pass(w, h); }));
+        at_time(show.show_length - 10.0f);
+        add("overlay: a closing card", si, time_ms(clear, [&] { overlay_pass(w, h); }));
+        glEnable(GL_DEPTH_TEST);
+
         plan.restore();
         for (const frame_time& ft : times) add(ft.label, si, time_ms(nothing, [&] { offscreen_frame(ft.t); }));
 
