@@ -6,6 +6,9 @@
 
 #include "audio/features.h"
 #include "core/beat_clock.h"
+#include "core/camera.h"
+#include "core/figure_values.h"
+#include "core/pose.h"
 #include "core/payload.h"
 #include "core/show.h"
 #include "core/startup.h"
@@ -101,5 +104,32 @@ BENCHMARK_CAPTURE(BM_Frame, features_removed, features_removed)->Unit(benchmark:
 BENCHMARK_CAPTURE(BM_Frame, no_track, no_track)->Unit(benchmark::kNanosecond);
 
 } // namespace
+
+// The figure's per-frame CPU work: the 13 bones, the 48 piece matrices with their pulse and the
+// camera (with its figure_point calls), at dance phases spread over the cycle and all nine moves.
+void BM_FigurePoseAndCamera(benchmark::State& state) {
+    float m[16];
+    int i = 0;
+    for (auto _ : state) {
+        float phase = (float)(i % 1600) * 0.01f;
+        pose_bones(phase);
+        for (int p = 0; p < 48; ++p) pulsed_piece_matrix(p, phase, 0.5f, m);
+        camera_input in{};
+        in.t = phase;
+        in.dance_phase = phase;
+        in.variant = i % 3 - 1;
+        in.kind = i % 9;
+        in.key = (uint32_t)i * 2654435761u;
+        in.eased = 0.5f;
+        in.energy = 0.6f;
+        in.aspect = 16.0f / 9.0f;
+        compute_camera(in, &camera);
+        benchmark::DoNotOptimize(BONES[17]);
+        benchmark::DoNotOptimize(m[0]);
+        benchmark::DoNotOptimize(camera.view_projection[0]);
+        ++i;
+    }
+}
+BENCHMARK(BM_FigurePoseAndCamera)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

@@ -222,6 +222,16 @@ int main(int argc, char** argv) {
                     background_pass(w, h);
                 }));
         }
+        // The figure pass alone (48 draws) with the camera of the show's first entry, and the
+        // background pass followed by it.
+        at_base();
+        direct_camera(w, h);
+        add("figure pass: 48 pieces, camera of the first entry", si, time_ms(clear, [&] { figure_pass(w, h); }));
+        add("background and figure passes", si, time_ms(nothing, [&] {
+                clear();
+                background_pass(w, h);
+                figure_pass(w, h);
+            }));
         // A cover alone: phrase 1 fully covered (iris mask at k = 1) by picture f.
         for (int f = 0; f < 7; ++f) {
             at_base();

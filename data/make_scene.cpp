@@ -240,8 +240,7 @@ mesh torus(double R, double r, int around, int tube, double a0 = 0, double a1 = 
 // A flat disc (top face up) with a short side wall down to z = -depth.
 mesh disc(double radius, double depth, int around) {
     std::vector<std::pair<double, double>> p = {
-        {0, -depth}, {radius - 0.05, -depth}, {radius, -depth + 0.05}, {radius, -0.03}, {radius - 0.03, 0},
-        {0, 0}};
+        {0, -depth}, {radius, -depth}, {radius, -0.03}, {radius - 0.03, 0}, {0, 0}};
     return lathe(p, around);
 }
 
@@ -295,12 +294,12 @@ dance_pose move_groove(double beat) {
     dance_pose p = base_pose();
     double hit = on_beat(beat);
     double side = sin(pi * beat); // +1 / -1 on alternate off-beats
-    p.drop = 0.05 + 0.11 * hit;
-    p.sway = 0.07 * side;
+    p.drop = 0.04 + 0.15 * hit;
+    p.sway = 0.08 * side;
     p.hip_roll = -0.08 * side;
     p.side_lean = 0.05 * side;
-    p.nod = 0.18 * hit;
-    p.lean = 0.08;
+    p.nod = 0.25 * hit;
+    p.lean = 0.1;
     for (int s = 0; s < 2; ++s) {
         double alt = s == 0 ? side : -side;
         p.arm_fwd[s] = rad(35 + 28 * alt);
@@ -315,8 +314,8 @@ dance_pose move_arms_up(double beat) {
     dance_pose p = base_pose();
     double hit = on_beat(beat);
     double side = sin(pi * beat);
-    p.drop = 0.04 + 0.10 * hit;
-    p.sway = 0.09 * side;
+    p.drop = 0.04 + 0.14 * hit;
+    p.sway = 0.1 * side;
     p.hip_roll = -0.1 * side;
     p.side_lean = -0.06 * side;
     p.nod = -0.15 + 0.12 * hit;
@@ -368,16 +367,16 @@ dance_pose move_point(double beat) {
     double hit = on_beat(beat);
     double b8 = beat - 8 * floor(beat / 8);
     double turn = sin(pi * b8 / 4);
-    p.yaw = 0.55 * turn;
-    p.twist = -0.15 * turn;
-    p.drop = 0.05 + 0.10 * hit;
+    p.yaw = 0.3 * turn;
+    p.twist = -0.2 * turn;
+    p.drop = 0.04 + 0.14 * hit;
     p.sway = 0.05 * sin(pi * beat);
     p.side_lean = 0.1;
     p.nod = -0.1 + 0.1 * hit;
     p.tilt = 0.12;
     p.foot_x[0] = -0.26;
     p.foot_x[1] = 0.26;
-    p.arm_fwd[0] = rad(120 + 18 * hit);
+    p.arm_fwd[0] = rad(115 + 30 * hit);
     p.arm_side[0] = rad(40);
     p.elbow[0] = rad(8 + 12 * (1 - hit));
     p.arm_fwd[1] = rad(-10);
@@ -477,7 +476,8 @@ void pose_dancer(int dancer, double phase, frame out[part_count]) {
     for (int s = 0; s < 2; ++s) {
         double sx = s == 0 ? -1 : 1;
         v3 shoulder = torso + mul(torso_r, v3{sx * shoulder_apart, 0, shoulder_up});
-        m3 upper = mul(torso_r, mul(rot_y(-sx * p.arm_side[s]), rot_x(-p.arm_fwd[s])));
+        // out to the side first, then forward and up: the arm keeps its sideways lean overhead
+        m3 upper = mul(torso_r, mul(rot_x(-p.arm_fwd[s]), rot_y(-sx * p.arm_side[s])));
         v3 elbow = shoulder + mul(upper, v3{0, 0, -upper_arm_len});
         m3 fore = mul(upper, rot_x(-p.elbow[s]));
         out[part_upper_arm_r + s] = {upper, shoulder};
@@ -570,10 +570,10 @@ mesh dancer_part_mesh(int part, int dancer) {
     }
     case part_upper_arm_r:
     case part_upper_arm_l:
-        return lathe(capsule_profile(-upper_arm_len, 0.09, -0.03, 0.11, 3, 2), A);
+        return lathe(capsule_profile(-upper_arm_len, 0.09, -0.03, 0.11, 2, 2), A);
     case part_forearm_r:
     case part_forearm_l: {
-        mesh m = lathe(capsule_profile(-forearm_len + 0.06, 0.075, 0, 0.09, 3, 2), A);
+        mesh m = lathe(capsule_profile(-forearm_len + 0.06, 0.075, 0, 0.09, 2, 2), A);
         mesh hand = ellipsoid({0.07, 0.1, 0.12}, 8, 5);
         hand.transform(identity3(), {0, 0, -forearm_len - 0.02});
         m.add(hand);
@@ -581,10 +581,10 @@ mesh dancer_part_mesh(int part, int dancer) {
     }
     case part_thigh_r:
     case part_thigh_l:
-        return lathe(capsule_profile(-thigh_len, 0.11, -0.02, 0.15, 3, 2), A);
+        return lathe(capsule_profile(-thigh_len, 0.11, -0.02, 0.15, 2, 2), A);
     case part_shin_r:
     case part_shin_l:
-        return lathe(capsule_profile(-shin_len, 0.08, 0, 0.11, 3, 2), A);
+        return lathe(capsule_profile(-shin_len, 0.08, 0, 0.11, 2, 2), A);
     default: {
         // a shoe: flat sole on the ground, toe forward (-y)
         mesh m = ellipsoid({0.11, 0.2, 0.075}, 10, 5);
@@ -612,11 +612,10 @@ mesh speaker_mesh() {
 }
 
 mesh pillar_mesh() {
-    std::vector<std::pair<double, double>> prof = {{0, 0},     {0.34, 0},   {0.34, 0.14}, {0.24, 0.18},
-                                                   {0.2, 0.3}, {0.2, 2.1},  {0.26, 2.16}, {0.26, 2.28},
-                                                   {0.18, 2.3}, {0.0, 2.32}};
-    mesh m = lathe(prof, 12);
-    mesh bulb = ellipsoid({0.2, 0.2, 0.2}, 10, 6);
+    std::vector<std::pair<double, double>> prof = {{0, 0},      {0.34, 0},   {0.34, 0.14}, {0.2, 0.3},
+                                                   {0.2, 2.1},  {0.26, 2.2}, {0.18, 2.3},  {0.0, 2.32}};
+    mesh m = lathe(prof, 10);
+    mesh bulb = ellipsoid({0.2, 0.2, 0.2}, 8, 5);
     bulb.transform(identity3(), {0, 0, 2.48});
     m.add(bulb);
     return m;
@@ -639,7 +638,7 @@ mesh arch_mesh() {
     return m;
 }
 
-mesh rim_mesh(double radius) { return torus(radius, 0.09, 48, 4); }
+mesh rim_mesh(double radius) { return torus(radius, 0.09, 40, 4); }
 
 mesh ball_mesh() {
     mesh m = ellipsoid({0.55, 0.55, 0.55}, 12, 8);
@@ -687,8 +686,8 @@ mesh flag_mesh() {
 // Which piece is which part of which dancer: [dancer][part].
 const int dancer_piece[2][part_count] = {
     // head torso pelvis  upper arms  forearms  thighs   shins    feet
-    {26, 18, 19, 30, 31, 32, 33, 34, 35, 9, 36, 37, 38},
-    {17, 8, 20, 39, 40, 41, 42, 43, 44, 11, 45, 46, 47},
+    {26, 18, 19, 30, 31, 32, 33, 9, 34, 35, 36, 37, 38},
+    {17, 8, 20, 39, 40, 41, 42, 11, 43, 44, 45, 46, 47},
 };
 const char* const part_names[part_count] = {"head",        "torso",     "pelvis",     "right upper arm",
                                             "left upper arm", "right forearm", "left forearm", "right thigh",
@@ -720,7 +719,7 @@ std::vector<piece_def> make_pieces() {
     }
     // Dancers.
     const v3 skin[2] = {{0.78, 0.6, 0.48}, {0.5, 0.34, 0.25}};
-    const v3 shirt[2] = {{0.95, 0.95, 0.95}, {0.9, 0.88, 0.8}};
+    const v3 shirt[2] = {{0.95, 0.95, 0.93}, {0.13, 0.13, 0.17}}; // one light dancer, one dark
     for (int d = 0; d < 2; ++d)
         for (int part = 0; part < part_count; ++part) {
             piece_def& p = pieces[dancer_piece[d][part]];
@@ -728,22 +727,23 @@ std::vector<piece_def> make_pieces() {
             p.dancer = d;
             p.part = part;
             p.shape = dancer_part_mesh(part, d);
-            p.colour = part == part_head ? skin[d] : shirt[d];
-            if (part == part_torso) p.slot = 1;
-            if (part == part_pelvis) p.slot = 9;
+            p.colour = part == part_head ? skin[d] : part == part_pelvis ? v3{1, 1, 1} : shirt[d];
+            // the shorts wear the pattern textures' prints in their contrast pairs
+            if (part == part_pelvis) p.slot = d == 0 ? 1 : 9;
         }
     // The tagged points ask for these origins (every other part has its origin at its joint):
-    // the second dancer's torso has its origin 2.581 below the head's centre, so that the point
-    // above it is the head, and that dancer's right shin has its origin at the ankle, so that the
-    // point 0.825 above it is the knee. Each group's two points, head and leg, average to about
-    // the hips: the camera frames the whole dancer.
+    // each group's points are the head and the hips. A close-up on a head shows the upper body,
+    // one on the hips the whole dancer at that distance, and every wider shot aims at the middle
+    // of the two, the belly. The second dancer's torso has its origin 2.581 below the head's
+    // centre, so that the point above it is the head; the first dancer's right thigh turns about
+    // the hip joint, 0.289 above its point; the second's has its origin at the knee, 0.825 below.
     pieces[8].origin_shift = {0, 0, head_up - 2.581};
-    pieces[11].origin_shift = {0, 0, -shin_len};
+    pieces[11].origin_shift = {0, 0, -thigh_len};
     // Dance floors.
     for (int s = 0; s < 2; ++s) {
         piece_def& p = pieces[21 + s];
         p.name = "dance floor";
-        p.shape = disc(6.5, 0.2, 40);
+        p.shape = disc(6.5, 0.2, 32);
         p.place = {stage_x[s], 0, ground};
         p.colour = {0.5, 0.5, 0.5};
     }

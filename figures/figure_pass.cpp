@@ -143,6 +143,9 @@ void draw_figure() {
         glDrawElements(GL_TRIANGLES, rec.index_count, GL_UNSIGNED_SHORT,
                        (const void*)(uintptr_t)(2 * (size_t)rec.first_index));
     }
+    // the passes after this one bind their textures to unit 0 (sprites, cover): make it the
+    // active unit again, which leaves every binding as it is
+    glActiveTexture(GL_TEXTURE0);
 }
 
 void figure_pass(int, int) { draw_figure(); }

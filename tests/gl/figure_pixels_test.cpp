@@ -366,6 +366,8 @@ TEST(FigurePass, DrawsTheDancersWhereTheCameraLooks) {
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glEnable(GL_DEPTH_TEST);
+        while (glGetError() != GL_NO_ERROR) {
+        }
         figure_pass(fb_width, fb_height);
         EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
         std::vector<uint8_t> frame((size_t)fb_width * fb_height * 4);

@@ -2,6 +2,7 @@
 
 #include <math.h>
 #include <stdio.h>
+#include <string.h>
 
 #include <gtest/gtest.h>
 
@@ -50,6 +51,7 @@ struct gl_environment : ::testing::Environment {
         render_init_late(fb_width, fb_height);
         startup_gl_state.depth_test = glIsEnabled(GL_DEPTH_TEST);
         glGetFloatv(GL_COLOR_CLEAR_VALUE, startup_gl_state.clear_colour);
+        memcpy(startup_gl_state.projection, projection_matrix, sizeof startup_gl_state.projection);
         const char* fragment = ramp_fragment;
         ramp_program = build_program(shader_fullscreen_vert, 1, &fragment);
         ramp_variant_location = glGetUniformLocation(ramp_program, "V");

@@ -18,6 +18,7 @@ const char* gl_why_not();
 struct recorded_gl_state {
     bool depth_test;
     float clear_colour[4];
+    float projection[16]; // the projection matrix start-up set (each frame's camera replaces it)
 };
 extern recorded_gl_state startup_gl_state;
 

@@ -8,6 +8,8 @@
 
 #include "audio/features.h"
 #include "core/beat_clock.h"
+#include "core/camera.h"
+#include "core/pose.h"
 #include "core/show.h"
 #include "gl_fixture.h"
 #include "looks/palette.h"
@@ -362,9 +364,14 @@ TEST_F(Passes, CoverPictureSixSamplesThePatternTexture) {
     expect_cover_over_ramp(w, h, in);
 }
 
-TEST_F(Passes, FrameEndsWithDepthTestOnAndShowsTheBackgroundAlone) {
+TEST_F(Passes, FrameEndsWithDepthTestOnAndShowsTheBackgroundWhereNothingIsInView) {
     MOOD[2] = 0.5f;
     at(5.0f, 10.0f); // phrase 0: no effect, no cover
+    // the camera looks straight up from high above the stages: the scene passes draw nothing
+    const float eye[3] = {0, 0, 60}, target[3] = {0, 0, 100};
+    look_at(eye, target, camera.view);
+    camera_projection(40.0f, 1.0f, (float)fb_width / (float)fb_height, camera.projection);
+    mat4_mul(camera.view_projection, camera.projection, camera.view);
     glDisable(GL_DEPTH_TEST);
     render_frame(fb_width, fb_height);
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
@@ -375,9 +382,10 @@ TEST_F(Passes, StartUpLeavesDepthTestClearColourAndProjection) {
     EXPECT_TRUE(startup_gl_state.depth_test);
     const float grey[4] = {0.25831f, 0.25831f, 0.25831f, 1.0f};
     for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(startup_gl_state.clear_colour[i], grey[i]) << i;
-    EXPECT_FLOAT_EQ(projection_matrix[0], 4.93827f * (float)fb_height / (float)fb_width);
-    EXPECT_FLOAT_EQ(projection_matrix[5], 4.93827f);
-    EXPECT_EQ(projection_matrix[11], -1.0f);
+    const float* projection = startup_gl_state.projection;
+    EXPECT_FLOAT_EQ(projection[0], 4.93827f * (float)fb_height / (float)fb_width);
+    EXPECT_FLOAT_EQ(projection[5], 4.93827f);
+    EXPECT_EQ(projection[11], -1.0f);
 }
 
 } // namespace
