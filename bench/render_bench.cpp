@@ -22,6 +22,8 @@
 #include "core/beat_clock.h"
 #include "core/camera.h"
 #include "core/compositor.h"
+#include "core/overlays.h"
+#include "looks/sprites.h"
 #include "core/player.h"
 #include "core/show.h"
 #include "looks/palette.h"
@@ -255,6 +257,41 @@ int main(int argc, char** argv) {
                     background_pass(w, h);
                 }, [&] { post_pass(w, h); }));
         }
+        // The ornament, scene sprite, full-cover extra and overlay passes alone, with the
+        // camera of their show time (the ornament set is built in the unmeasured runs).
+        auto at_time = [&](float t) {
+            plan.restore();
+            update_audio_features(t);
+            update_cue(t);
+            direct_camera(w, h);
+        };
+        at_time(time_of_beat(40));
+        add("ornaments (29 slots, mid-phrase)", si, time_ms(clear, [&] { ornament_pass(w, h); }));
+        // scene sprites: the first bar from beat 20 on whose camera sees at least two of them
+        int seen = 0;
+        for (int b = 20; b < 2000 && seen < 2; b += 2) {
+            at_time(time_of_beat((float)b + 0.5f));
+            scene_sprite sp[scene_sprite_slots];
+            int n = scene_sprites_now(camera.eye, camera.view, sprites, sp);
+            seen = 0;
+            for (int k = 0; k < n; ++k) {
+                const float* m = camera.view_projection;
+                float c[4];
+                for (int r = 0; r < 4; ++r) c[r] = m[r] * sp[k].x + m[4 + r] * sp[k].y + m[8 + r] * sp[k].z + m[12 + r];
+                if (c[3] > 0 && fabsf(c[0]) < c[3] && fabsf(c[1]) < c[3] && fabsf(sp[k].height) > 0.5f) ++seen;
+            }
+        }
+        add("scene sprites (" + std::to_string(seen) + " in view)", si,
+            time_ms(clear, [&] { scene_sprite_pass(w, h); }));
+        at_time(time_of_beat(72));
+        add("full-cover extras: emblem and three sprites", si,
+            time_ms(clear, [&] { full_cover_extras(w, h, 2, 8.0f); }));
+        at_time(3.0f);
+        add("overlay: the title", si, time_ms(clear, [&] { overlay_pass(w, h); }));
+        at_time(show.show_length - 10.0f);
+        add("overlay: a closing card", si, time_ms(clear, [&] { overlay_pass(w, h); }));
+        glEnable(GL_DEPTH_TEST);
+
         plan.restore();
         for (const frame_time& ft : times) add(ft.label, si, time_ms(nothing, [&] { offscreen_frame(ft.t); }));
 

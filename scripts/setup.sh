@@ -28,6 +28,8 @@ packages=(
   libsndfile1-dev libsamplerate0-dev libaubio-dev libmp3lame-dev
   # tavrin render: PNG frames, and the ffmpeg program for videos
   libpng-dev ffmpeg
+  # the sprite pictures' lettering, drawn at build time: FreeType and the DejaVu Sans Bold font
+  libfreetype-dev fonts-dejavu-core
 )
 if [ "$profile" = all ]; then
   packages+=(

@@ -64,6 +64,12 @@ for p in "${payloads[@]}"; do
   done
   compare "inspect-$p" inspect "$p" --json
 done
+# Ornament sets: their vertex sums show every vertex, which both builds must compute alike.
+for s in 0 42 641; do
+  for phrase in 0 7; do
+    compare "ornaments-$s-$phrase" describe "$s" --payload none.bin --ornaments "$phrase"
+  done
+done
 for s in "${seed_texts[@]}"; do
   describe "describe-$s" "$s" --payload none.bin
 done

@@ -8,6 +8,7 @@
 #include "data/scene.h"
 #include "looks/palette.h"
 #include "tools/describe.h"
+#include "tools/describe_ornaments.h"
 
 static std::string float_list(const float* v, int n) {
     std::string s = "[";
@@ -70,7 +71,7 @@ std::string describe_frame_list(const describe_frames& frames) {
             if (j) s += ",";
             s += point(figure_point(j, -1, phase));
         }
-        s += "]}}";
+        s += "]},\n   \"scene_sprites\": " + describe_scene_sprites(cam) + "}";
     }
     return s + "]";
 }

@@ -14,6 +14,7 @@
 #include "audio/decode.h"
 #include "core/rng.h"
 #include "tools/describe.h"
+#include "tools/describe_ornaments.h"
 #include "tools/inspect.h"
 #ifndef _WIN32
 #include "tools/pack.h"
@@ -29,7 +30,8 @@ const char* usage_main =
     "\n"
     "Commands:\n"
     "  describe SEED [--payload FILE]   print the show a seed makes, as JSON (--at: frame by\n"
-    "                                   frame; --scene: the built-in figure scene)\n"
+    "                                   frame; --scene: the built-in figure scene;\n"
+    "                                   --ornaments PHRASE: the ornament set of a phrase)\n"
     "  inspect FILE [--json]            show the payload a file carries and what the player makes of it\n"
 #ifndef _WIN32
     "  pack INPUT... -o OUT             pack audio files into a show payload (or a player with one)\n"
@@ -42,6 +44,7 @@ const char* usage_main =
 
 const char* usage_describe =
     "usage: tavrin describe SEED [--payload FILE] [--size WxH] [--at T1,T2,...]\n"
+    "       tavrin describe SEED [--payload FILE] --ornaments PHRASE\n"
     "       tavrin describe --scene\n"
     "\n"
     "Prints, as one JSON object, every choice the player makes at start-up for SEED:\n"
@@ -52,6 +55,13 @@ const char* usage_describe =
     "SEED is a decimal number; like the player, it is taken modulo 2^32.\n"
     "  --payload FILE   read the show payload from FILE; without it the payload is found\n"
     "                   as the Linux player finds it (TAVRIN_SELF, else its own executable)\n"
+    "  --ornaments PHRASE\n"
+    "                   print instead the ornament set that phrase PHRASE (0, 1, ...: beats\n"
+    "                   32 PHRASE to 32 PHRASE + 31) builds: per slot its kind, colour picks,\n"
+    "                   spin groups, turn and vertex range; the spin groups; the sums of the\n"
+    "                   vertex values in vertex order; nan_values, the count of values that\n"
+    "                   are not finite; and the generator state around the build, which must\n"
+    "                   not move\n"
     "  --at T1,T2,...   add \"frames\": for each show time (seconds) the beat, dance phase,\n"
     "                   phrase, plan entry (index, variant, kind, key, progress before and\n"
     "                   after easing), energy, audio vector, the camera (eye, target, lens,\n"
@@ -107,6 +117,7 @@ int fail(const char* command, const std::string& message) {
 int cmd_describe(int argc, char** argv) {
     const char* seed_text = nullptr;
     const char* payload_path = nullptr;
+    const char* phrase_text = nullptr;
     describe_frames frames;
     bool scene = false, sized = false;
     for (int i = 0; i < argc; ++i) {
@@ -128,6 +139,9 @@ int cmd_describe(int argc, char** argv) {
                                             (i + 1 < argc ? std::string(", got '") + argv[i + 1] + "'" : ""));
             ++i;
             sized = true;
+        } else if (!strcmp(argv[i], "--ornaments")) {
+            if (i + 1 >= argc) return fail("describe", "--ornaments needs a phrase number");
+            phrase_text = argv[++i];
         } else if (!strcmp(argv[i], "--scene")) {
             scene = true;
         } else if (argv[i][0] == '-') {
@@ -139,12 +153,14 @@ int cmd_describe(int argc, char** argv) {
         }
     }
     if (scene) {
-        if (seed_text || payload_path || sized || !frames.times.empty())
+        if (seed_text || payload_path || sized || !frames.times.empty() || phrase_text)
             return fail("describe", "--scene takes no SEED and no other option");
         std::string out = describe_scene();
         fwrite(out.data(), 1, out.size(), stdout);
         return 0;
     }
+    if (phrase_text && (sized || !frames.times.empty()))
+        return fail("describe", "--ornaments describes a phrase's build, not frames: leave out --at and --size");
     if (sized && frames.times.empty()) return fail("describe", "--size needs --at (it sets the camera's aspect ratio)");
     if (!seed_text) return fail("describe", "missing SEED (see tavrin describe --help)");
     uint32_t seed = 0;
@@ -156,6 +172,18 @@ int cmd_describe(int argc, char** argv) {
         FILE* f = open_regular_file(payload_path, &why); // never waits on a FIFO
         if (!f) return fail("describe", std::string("cannot open ") + payload_path + ": " + why);
         fclose(f);
+    }
+    if (phrase_text) {
+        char* end = nullptr;
+        errno = 0;
+        long phrase = strtol(phrase_text, &end, 10);
+        if (!*phrase_text || *end || errno || phrase < 0 || phrase > 2147483647L || phrase_text[0] == '-' ||
+            phrase_text[0] == '+' || phrase_text[0] == ' ')
+            return fail("describe", std::string("PHRASE must be a whole number from 0 to 2147483647, got '") +
+                                        phrase_text + "'");
+        std::string out = describe_ornaments(seed, payload_path, (int32_t)phrase, decode_track);
+        fwrite(out.data(), 1, out.size(), stdout);
+        return 0;
     }
     std::string out = describe_show(seed, payload_path, decode_track, frames);
     fwrite(out.data(), 1, out.size(), stdout);

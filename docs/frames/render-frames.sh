@@ -32,4 +32,10 @@ done <<'LIST'
 2 30.429 640x360 swoop
 3 39.562 640x360 top-view
 1 65.040 640x360 both-stages
+3 2.500 480x270 title
+3 14.000 480x270 ornaments
+3 56.000 480x270 scene-sprites
+3 72.000 480x270 sticker
+3 32.800 480x270 emblem
+3 80.000 480x270 closing-card
 LIST
