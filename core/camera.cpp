@@ -1,4 +1,5 @@
 #include "core/camera.h"
+#include "core/fmath.h"
 
 #include <math.h>
 #include <string.h>
@@ -143,15 +144,15 @@ void compute_camera(const camera_input& in, camera_frame* out) {
         target[1] = centre.y;
         target[2] = centre.z + 0.8f;
     } else {
-        eye[0] = target[0] + distance * sinf(yaw);
-        eye[1] = target[1] - distance * cosf(yaw);
+        eye[0] = target[0] + distance * show_sinf(yaw);
+        eye[1] = target[1] - distance * show_cosf(yaw);
         eye[2] = height;
     }
 
     float s = 0.07f * in.AU[3] * (0.3f + E);
-    eye[0] += s * sinf(37.0f * in.t);
-    eye[1] += s * sinf(29.0f * in.t + 1.0f);
-    eye[2] += s * sinf(43.0f * in.t + 2.0f);
+    eye[0] += s * show_sinf(37.0f * in.t);
+    eye[1] += s * show_sinf(29.0f * in.t + 1.0f);
+    eye[2] += s * show_sinf(43.0f * in.t + 2.0f);
 
     memcpy(out->eye, eye, sizeof eye);
     memcpy(out->target, target, sizeof target);

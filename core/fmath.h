@@ -3,6 +3,9 @@
 // build links the compiler runtime's own copies by default, which round differently; it calls
 // the system runtime's (msvcrt) exports instead, which give the same values as the Linux build
 // under Wine. Code whose results reach a show calls these rather than powf, sinf and the like.
+// Sine and cosine round the double-precision result: the two runtimes' double functions agree
+// to well under a float's rounding step, where their single-precision ones differ in the last
+// bit now and then.
 #pragma once
 
 #ifdef _WIN32
@@ -25,9 +28,3 @@ inline float show_cosf(float x) { return (float)cos((double)x); }
 inline double show_exp(double x) { return exp(x); }
 #endif
 
-// Sine and cosine of the ornament vertices: the double-precision functions of both runtimes
-// agree to well under a float's rounding step, where their single-precision ones differ in
-// the last bit now and then; rounding the double result gives both builds the same floats.
-#include <math.h>
-inline float show_sinf(float x) { return (float)sin((double)x); }
-inline float show_cosf(float x) { return (float)cos((double)x); }

@@ -1,4 +1,5 @@
 #include "core/overlays.h"
+#include "core/fmath.h"
 
 #include <math.h>
 
@@ -41,12 +42,12 @@ int scene_sprites_for_frame(const scene_sprite_inputs& in, const sprite_lists& l
         if (hash01(key, base + 3) < 0.5f) width = -width;
         float a = (2.0f * hash01(key, base + 4) - 1.0f) * 1.9f;
         float d = hash01(key, base + 5) * 5.0f + 3.5f;
-        float x = centre[0] + d * sinf(a), y = centre[1] - d * cosf(a);
+        float x = centre[0] + d * show_sinf(a), y = centre[1] - d * show_cosf(a);
         float ex = x - in.eye[0], ey = y - in.eye[1];
         if (ex * ex + ey * ey < 16.0f) continue; // never close to the eye
         float height = (1.0f - 0.1f * AU[0]) * size;
-        float tilt = (0.5f + AU[1]) * 0.12f * sinf((float)j + 0.5f * pi * in.beat);
-        float z = (AU[0] + 0.4f) * 0.35f * fabsf(sinf(pi * in.beat)) + 0.5f * height - 1.5017f;
+        float tilt = (0.5f + AU[1]) * 0.12f * show_sinf((float)j + 0.5f * pi * in.beat);
+        float z = (AU[0] + 0.4f) * 0.35f * fabsf(show_sinf(pi * in.beat)) + 0.5f * height - 1.5017f;
 
         scene_sprite& s = out[drawn++];
         s.slot = j;
@@ -59,7 +60,7 @@ int scene_sprites_for_frame(const scene_sprite_inputs& in, const sprite_lists& l
         s.tilt = tilt;
         // Billboard: the view's right and up rows, turned by the tilt.
         float R[3] = {v[0], v[4], v[8]}, U[3] = {v[1], v[5], v[9]};
-        float c = cosf(tilt), sn = sinf(tilt);
+        float c = show_cosf(tilt), sn = show_sinf(tilt);
         for (int k = 0; k < 3; ++k) {
             s.model[k] = width * (R[k] * c + U[k] * sn);
             s.model[4 + k] = height * (U[k] * c - R[k] * sn);
@@ -107,10 +108,10 @@ bool cover_sprite(int i, int32_t phrase, float t, float beat, float f, const flo
     int pick = (int)((float)lists.free_count * hash01(salt, (uint32_t)(7 * phrase + i)));
     if (pick >= lists.free_count) pick = lists.free_count - 1;
     out->image = lists.free_list[pick];
-    out->x = 0.62f * aspect * cosf(0.5f * t + 2.094f * (float)i);
-    out->y = 0.62f * sinf(0.5f * t + 2.094f * (float)i) + 0.08f * fabsf(sinf(pi * beat));
+    out->x = 0.62f * aspect * show_cosf(0.5f * t + 2.094f * (float)i);
+    out->y = 0.62f * show_sinf(0.5f * t + 2.094f * (float)i) + 0.08f * fabsf(show_sinf(pi * beat));
     out->scale = (0.12f * AU[0] + 1.0f) * 0.55f * f;
-    out->angle = 0.15f * sinf(1.5707964f * beat + (float)i);
+    out->angle = 0.15f * show_sinf(1.5707964f * beat + (float)i);
     return true;
 }
 
@@ -121,9 +122,9 @@ bool title_sprite(float t, float beat, const float AU[4], const sprite_lists& li
     if (!(v > 0.001f)) return false;
     out->image = lists.title;
     out->x = 0.0f;
-    out->y = 0.04f * sinf(pi * beat) + 0.12f;
+    out->y = 0.04f * show_sinf(pi * beat) + 0.12f;
     out->scale = (1.0f + 0.07f * AU[0]) * 1.9f * v;
-    out->angle = 0.05f * sinf(0.5f * pi * beat);
+    out->angle = 0.05f * show_sinf(0.5f * pi * beat);
     return true;
 }
 
@@ -140,8 +141,8 @@ bool closing_sprite(float t, float beat, float show_length, const float AU[4], c
     if (!(v > 0.001f)) return false;
     out->image = lists.ordered[i];
     out->x = 0.0f;
-    out->y = 0.04f * sinf(pi * beat) - 0.05f;
+    out->y = 0.04f * show_sinf(pi * beat) - 0.05f;
     out->scale = (1.0f + 0.07f * AU[0]) * 1.6f * v;
-    out->angle = 0.05f * sinf(0.5f * pi * beat + 1.0f);
+    out->angle = 0.05f * show_sinf(0.5f * pi * beat + 1.0f);
     return true;
 }

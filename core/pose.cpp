@@ -1,4 +1,5 @@
 #include "core/pose.h"
+#include "core/fmath.h"
 
 #include <math.h>
 #include <string.h>
@@ -43,9 +44,9 @@ vec3 sample_track(vec3 rest, int start, int count, float time) {
 }
 
 void trs_matrix(vec3 t, vec3 r, vec3 s, float out[16]) {
-    float cx = cosf(r.x), sx = sinf(r.x);
-    float cy = cosf(r.y), sy = sinf(r.y);
-    float cz = cosf(r.z), sz = sinf(r.z);
+    float cx = show_cosf(r.x), sx = show_sinf(r.x);
+    float cy = show_cosf(r.y), sy = show_sinf(r.y);
+    float cz = show_cosf(r.z), sz = show_sinf(r.z);
     out[0] = s.x * (cy * cz);
     out[1] = s.x * (cy * sz);
     out[2] = s.x * (-sy);
