@@ -33,7 +33,7 @@
 
 namespace {
 
-const double slack = 6.0; // seconds a loaded two-core machine may add to a show's end
+const double slack = 10.0; // seconds a loaded two-core machine may add to a show's end (start-up included)
 
 double now_mono() {
     timespec t;
