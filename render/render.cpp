@@ -8,6 +8,11 @@
 #include "render/textures.h"
 
 float projection_matrix[16];
+void (*render_step_done)(int step);
+
+static inline void step_done(int step) {
+    if (render_step_done) render_step_done(step);
+}
 
 void render_init_early() {
     build_figure_program();
@@ -43,13 +48,21 @@ void render_init_late(int w, int h) {
 void render_frame(int w, int h) {
     glViewport(0, 0, w, h);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    step_done(render_step_clear);
     background_pass(w, h);
+    step_done(render_step_background);
     figure_pass(w, h);
+    step_done(render_step_figure);
     ornament_pass(w, h);
+    step_done(render_step_ornaments);
     scene_sprite_pass(w, h);
+    step_done(render_step_scene_sprites);
     post_pass(w, h);
+    step_done(render_step_post);
     cover_pass(w, h);
+    step_done(render_step_cover);
     overlay_pass(w, h);
+    step_done(render_step_overlay);
     glEnable(GL_DEPTH_TEST);
 }
 
