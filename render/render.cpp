@@ -2,6 +2,7 @@
 
 #include "core/compositor.h"
 #include "core/startup.h"
+#include "render/fast_programs.h"
 #include "render/passes.h"
 #include "render/programs.h"
 #include "render/slots.h"
@@ -43,10 +44,13 @@ void render_init_late(int w, int h) {
     glEnable(GL_DEPTH_TEST);
     glClearColor(0.25831f, 0.25831f, 0.25831f, 1.0f);
     initial_projection(w, h, projection_matrix);
+    fast_plan_programs();
 }
 
 void render_frame(int w, int h) {
     glViewport(0, 0, w, h);
+    fast_warm_step(w, h);
+    step_done(render_step_warm_up);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     step_done(render_step_clear);
     background_pass(w, h);

@@ -41,6 +41,7 @@ void render_frame(int w, int h);
 // Measuring hook: when set, render_frame calls it after each step of the frame with the step's
 // index (render_step_*), so a benchmark can time the passes. Null in the player.
 enum : int {
+    render_step_warm_up, // a specialised program drawn once ahead of its use (render/fast_programs.h)
     render_step_clear,
     render_step_background,
     render_step_figure,

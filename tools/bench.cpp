@@ -97,7 +97,7 @@ const char* const background_names[5] = {"rays and rings", "horizon", "tunnel", 
 const char* const picture_names[7] = {"Julia set", "Mandelbrot zoom", "bit carpet", "inversion fractal",
                                       "box fold", "log-polar dots", "textured checker"};
 const char* const mask_names[6] = {"iris", "star", "diamonds", "flower", "stripes", "spiral"};
-const char* const step_names[render_step_count] = {"clear", "background", "figure", "ornaments",
+const char* const step_names[render_step_count] = {"program warm-up", "clear", "background", "figure", "ornaments",
                                                    "scene sprites", "post", "cover", "overlay"};
 
 // The pass names of the frame just drawn: the background by its pattern, the post effect and
