@@ -54,7 +54,6 @@ void main() {
     float z = 1.6 + 0.9 * sin(0.37 * T) - 0.2 * AU.x;
     float ca = 0.45 * T;
     V2 = vec4(z, cos(ca), sin(ca), floor(0.5 * B));
-    V3 = vec4(0.3 * T, 0.17 * T, 0.0, 0.0);
 #else
     V2 = vec4(0.6 * T, 0.25 * B, 0.06 * AU.x, 0.0);
 #endif
