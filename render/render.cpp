@@ -51,7 +51,9 @@ void render_frame(int w, int h) {
     glViewport(0, 0, w, h);
     fast_warm_step(w, h);
     step_done(render_step_warm_up);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // With the specialised passes every pixel is painted over (by the background, or by an
+    // opaque cover outside the background's box): only depth needs clearing.
+    glClear(fast_programs_on ? GL_DEPTH_BUFFER_BIT : GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     step_done(render_step_clear);
     background_pass(w, h);
     step_done(render_step_background);
