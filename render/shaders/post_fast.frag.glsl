@@ -9,10 +9,11 @@ flat in vec4 W1;
 out vec4 C;
 
 void main() {
-    vec2 uv = gl_FragCoord.xy / R;
     vec2 p = (2.0 * gl_FragCoord.xy - R) / R.y;
     float q = W0.w;
-    vec3 c = texture(S, uv).rgb;
+    // the screen copy at the pixel's own centre: the filter's weights are 0 there, so reading the
+    // texel is the same value without the filtering
+    vec3 c = texelFetch(S, ivec2(gl_FragCoord.xy), 0).rgb;
 #if ECHO
     vec2 v = W0.x * vec2(p.x * W0.y + p.y * W0.z, -p.x * W0.z + p.y * W0.y);
     vec2 e = vec2(v.x / q, v.y) * 0.5 + 0.5;
