@@ -5,6 +5,7 @@
 #include "core/compositor.h"
 #include "core/show.h"
 #include "looks/palette.h"
+#include "render/fast_programs.h"
 #include "render/programs.h"
 #include "render/slots.h"
 #include "render/textures.h"
@@ -34,6 +35,7 @@ static void set_palette(GLint l) {
 void restart_echo() { compositor.echo_reset = true; }
 
 void background_pass(int w, int h) {
+    if (fast_programs_on) return fast_background_pass(w, h);
     const GLint* loc = background_program.loc;
     glUseProgram(background_program.name);
     glBindVertexArray(background_vertex_array);
@@ -86,8 +88,9 @@ void post_pass(int w, int h) {
     glActiveTexture(GL_TEXTURE0 + unit_echo_memory);
     glBindTexture(GL_TEXTURE_2D, compositor.echo_memory);
 
-    const GLint* loc = post_program.loc;
-    glUseProgram(post_program.name);
+    const gl_program& program = fast_programs_on ? *fast_post_program(post.effect) : post_program;
+    const GLint* loc = program.loc;
+    glUseProgram(program.name);
     glBindVertexArray(fullscreen_vertex_array);
     set2f(loc[post_R], (float)w, (float)h);
     set1f(loc[post_T], cue.t);
@@ -110,6 +113,7 @@ void post_pass(int w, int h) {
 }
 
 void cover_pass(int w, int h) {
+    if (fast_programs_on) return fast_cover_pass(w, h);
     cover_state cover = cover_for_frame(cue.phrase, cue.beat, cue.t, show.show_length, cover_last_glow);
     if (!cover.draw) return;
     glDisable(GL_DEPTH_TEST);

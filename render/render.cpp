@@ -3,12 +3,18 @@
 #include "core/camera.h"
 #include "core/compositor.h"
 #include "core/startup.h"
+#include "render/fast_programs.h"
 #include "render/passes.h"
 #include "render/programs.h"
 #include "render/slots.h"
 #include "render/textures.h"
 
 float projection_matrix[16];
+void (*render_step_done)(int step);
+
+static inline void step_done(int step) {
+    if (render_step_done) render_step_done(step);
+}
 
 void render_init_early() {
     build_figure_program();
@@ -40,20 +46,33 @@ void render_init_late(int w, int h) {
     glClearColor(0.25831f, 0.25831f, 0.25831f, 1.0f);
     initial_projection(w, h, projection_matrix);
     reset_camera(w, h);
+    fast_plan_programs();
 }
 
 void render_frame(int w, int h) {
     // the camera of the frame (core/camera.h) decides the projection; it is only kept here
     for (int i = 0; i < 16; ++i) projection_matrix[i] = camera.projection[i];
     glViewport(0, 0, w, h);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    fast_warm_step(w, h);
+    step_done(render_step_warm_up);
+    // With the specialised passes every pixel is painted over (by the background, or by an
+    // opaque cover outside the background's box): only depth needs clearing.
+    glClear(fast_programs_on ? GL_DEPTH_BUFFER_BIT : GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    step_done(render_step_clear);
     background_pass(w, h);
+    step_done(render_step_background);
     figure_pass(w, h);
+    step_done(render_step_figure);
     ornament_pass(w, h);
+    step_done(render_step_ornaments);
     scene_sprite_pass(w, h);
+    step_done(render_step_scene_sprites);
     post_pass(w, h);
+    step_done(render_step_post);
     cover_pass(w, h);
+    step_done(render_step_cover);
     overlay_pass(w, h);
+    step_done(render_step_overlay);
     glEnable(GL_DEPTH_TEST);
 }
 

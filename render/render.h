@@ -38,6 +38,22 @@ void render_init_late(int w, int h);
 // The passes of one frame into the bound framebuffer, w x h pixels.
 void render_frame(int w, int h);
 
+// Measuring hook: when set, render_frame calls it after each step of the frame with the step's
+// index (render_step_*), so a benchmark can time the passes. Null in the player.
+enum : int {
+    render_step_warm_up, // a specialised program drawn once ahead of its use (render/fast_programs.h)
+    render_step_clear,
+    render_step_background,
+    render_step_figure,
+    render_step_ornaments,
+    render_step_scene_sprites,
+    render_step_post,
+    render_step_cover,
+    render_step_overlay,
+    render_step_count,
+};
+extern void (*render_step_done)(int step);
+
 // The GL name of the pattern texture (the last slot that received a pattern), 0 while none.
 uint32_t render_pattern_texture();
 

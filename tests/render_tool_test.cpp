@@ -291,3 +291,22 @@ TEST(RenderPayload, DefaultShowBesideTheTool) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find("default-show.tavrin"), std::string::npos) << r.err;
 }
+
+// `tavrin bench`: every frame of the show at the step, the keys a script reads, the passes the
+// show plays; bad options are refused.
+TEST(Bench, JsonReportCoversTheShow) {
+    std::string dir = work_dir();
+    run_result r = run(tool + " bench 42 --payload " + show_file + " --size 64x36 --step 10 --json", dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    // 102.86 s of show at 10 s steps: 0, 10, ..., 100
+    EXPECT_NE(r.out.find("\"frames\": 11,"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"size\": \"64x36\""), std::string::npos) << r.out;
+    for (const char* key : {"\"renderer\"", "\"median_ms\"", "\"p90_ms\"", "\"max_ms\"", "\"over_16_7\"", "\"over_33\"",
+                            "\"startup_ms\"", "\"passes\": {", "\"background: plasma\"", "\"post: echo\""})
+        EXPECT_NE(r.out.find(key), std::string::npos) << key << " in " << r.out;
+    for (const char* bad : {"--step 0", "--size 4x4", "--frobnicate", "x42"}) {
+        run_result b = run(tool + " bench " + bad, dir);
+        EXPECT_EQ(b.status, 2) << bad;
+        EXPECT_FALSE(b.err.empty()) << bad;
+    }
+}

@@ -20,6 +20,7 @@
 #include "tools/pack.h"
 #endif
 #ifdef TAVRIN_RENDER
+#include "tools/bench.h"
 #include "tools/render.h"
 #endif
 
@@ -38,6 +39,7 @@ const char* usage_main =
 #endif
 #ifdef TAVRIN_RENDER
     "  render SEED -o DIR|VIDEO         draw a show offscreen as PNG frames or a video with its music\n"
+    "  bench [SEED]                     time every frame of a show offscreen: is this machine fast enough?\n"
 #endif
     "\n"
     "Run 'tavrin COMMAND --help' for the options of a command.\n";
@@ -235,6 +237,7 @@ int main(int argc, char** argv) {
 #endif
 #ifdef TAVRIN_RENDER
     if (command == "render") return run_render(argc - 2, argv + 2);
+    if (command == "bench") return run_bench(argc - 2, argv + 2);
 #endif
     fprintf(stderr, "tavrin: unknown command '%s'\n\n%s", command.c_str(), usage_main);
     return 2;

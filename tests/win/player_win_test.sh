@@ -241,7 +241,9 @@ frame)
     result=$("$probe" compare "$work/grab.png" "$best_frame")
     echo "     closest offscreen frame: $(basename "$best_frame") ($result)"
     far=$(echo "$result" | awk '{print $6}')
-    if [ "$(echo "$best < 1.0 && $far < 0.01" | bc)" = 1 ]; then
+    # The dancers move between two 10 ms steps, so their edges differ by a few pixels; another
+    # seed's frame differs by about 100 on average.
+    if [ "$(echo "$best < 2.0 && $far < 0.03" | bc)" = 1 ]; then
         ok "frame: the grab matches the offscreen frame (mean difference $best, $far of the pixels apart)"
     else bad "frame: no offscreen frame close enough ($result; grabbed ${grabbed_at}s after start)"; fi
     "$tavrin" render 6 --payload "$work/show.exe" --size 1280x720 --at 2 -o "$work/other" >/dev/null 2>&1

@@ -1,0 +1,418 @@
+#include "render/fast_programs.h"
+
+#include <math.h>
+
+#include "audio/features.h"
+#include "core/beat_clock.h"
+#include "core/compositor.h"
+#include "core/show.h"
+#include "looks/palette.h"
+#include "render/passes.h"
+#include "render/slots.h"
+#include "render/textures.h"
+
+// Embedded from render/shaders/*_fast.*.glsl; these texts have no version line.
+extern const char shader_background_fast_vert[];
+extern const char shader_background_fast_frag[];
+extern const char shader_cover_fast_vert[];
+extern const char shader_cover_fast_frag[];
+extern const char shader_post_fast_vert[];
+extern const char shader_post_fast_frag[];
+
+bool fast_programs_on = true;
+
+namespace {
+
+enum : int { kind_background, kind_cover, kind_post };
+enum : int { mask_count = 6, picture_count = 7 };
+
+struct fast_program {
+    gl_program gl;
+    int p_active;
+    bool built;
+    bool warm[2]; // drawn once without and with blending (the driver's code differs)
+};
+fast_program backgrounds[5];
+fast_program covers[mask_count][picture_count];
+fast_program posts[2]; // echo, kaleidoscope
+
+// The warm-up plan: programs in the order the show first needs them.
+struct warm_entry {
+    int kind, a, b; // background: style; cover: mask, picture; post: 0 echo, 1 kaleidoscope
+    bool blend;
+    float beat;     // the first beat that draws it
+};
+enum : int { warm_capacity = 2 * mask_count * picture_count + 8 };
+warm_entry warm_plan[warm_capacity];
+int warm_count_planned;
+int warm_next;
+
+const char version_line[] = "#version 330 core\n";
+
+GLuint build_fast(const char* defines, const char* vertex, const char* fragment) {
+    const char* vs[3] = {version_line, defines, vertex};
+    const char* fs[3] = {version_line, defines, fragment};
+    GLuint v = glCreateShader(GL_VERTEX_SHADER);
+    GLuint f = glCreateShader(GL_FRAGMENT_SHADER);
+    glShaderSource(v, 3, vs, nullptr);
+    glCompileShader(v);
+    glShaderSource(f, 3, fs, nullptr);
+    glCompileShader(f);
+    GLuint program = glCreateProgram();
+    glAttachShader(program, v);
+    glAttachShader(program, f);
+    glLinkProgram(program);
+    return program;
+}
+
+void clear_table(gl_program& p) {
+    for (GLint& l : p.loc) l = -1;
+}
+
+void build_background(int style) {
+    fast_program& fp = backgrounds[style];
+    char defines[32] = "#define STYLE 0\n";
+    defines[14] = (char)('0' + style);
+    clear_table(fp.gl);
+    fp.gl.name = build_fast(defines, shader_background_fast_vert, shader_background_fast_frag);
+    look_up_uniforms(fp.gl.name, fullscreen_uniform_names + background_uniform_first, background_uniform_count,
+                     fp.gl.loc);
+    static const char* const elements[8] = {"P[0]", "P[1]", "P[2]", "P[3]", "P[4]", "P[5]", "P[6]", "P[7]"};
+    fp.p_active = 0;
+    if (fp.gl.loc[bg_P] >= 0)
+        while (fp.p_active < 8 &&
+               glGetUniformLocation(fp.gl.name, elements[fp.p_active]) == fp.gl.loc[bg_P] + fp.p_active)
+            ++fp.p_active;
+    fp.built = true;
+}
+
+void build_cover(int mask, int picture) {
+    fast_program& fp = covers[mask][picture];
+    char defines[48] = "#define MASK 0\n#define PICTURE 0\n";
+    defines[13] = (char)('0' + mask);
+    defines[31] = (char)('0' + picture);
+    clear_table(fp.gl);
+    fp.gl.name = build_fast(defines, shader_cover_fast_vert, shader_cover_fast_frag);
+    look_up_uniforms(fp.gl.name, fullscreen_uniform_names + cover_uniform_first, cover_uniform_count, fp.gl.loc);
+    fp.built = true;
+}
+
+void build_post(int which) {
+    fast_program& fp = posts[which];
+    clear_table(fp.gl);
+    fp.gl.name = build_fast(which == 0 ? "#define ECHO 1\n" : "#define ECHO 0\n", shader_post_fast_vert,
+                            shader_post_fast_frag);
+    look_up_uniforms(fp.gl.name, fullscreen_uniform_names + post_uniform_first, post_uniform_count, fp.gl.loc);
+    fp.built = true;
+}
+
+int background_style() {
+    int style = (int)(MOOD[2] * 5.0f);
+    return style >= 0 && style <= 3 ? style : 4;
+}
+
+void set1f(GLint l, float v) {
+    if (l >= 0) glUniform1f(l, v);
+}
+void set1i(GLint l, int v) {
+    if (l >= 0) glUniform1i(l, v);
+}
+void set2f(GLint l, float x, float y) {
+    if (l >= 0) glUniform2f(l, x, y);
+}
+void set3f(GLint l, float x, float y, float z) {
+    if (l >= 0) glUniform3f(l, x, y, z);
+}
+void set4f(GLint l, const float* v) {
+    if (l >= 0) glUniform4f(l, v[0], v[1], v[2], v[3]);
+}
+void set_palette(GLint l) {
+    if (l >= 0) glUniform3fv(l, 4, &PL[0][0]);
+}
+
+// The background's uniforms, as background_pass uploads them.
+void upload_background(const gl_program& p, int p_active, int w, int h) {
+    const GLint* loc = p.loc;
+    set2f(loc[bg_R], (float)w, (float)h);
+    set1f(loc[bg_t], cue.t);
+    set_palette(loc[bg_PL]);
+    set4f(loc[bg_AU], audio.AU);
+    set4f(loc[bg_MOOD], MOOD);
+    set1f(loc[bg_beat], cue.beat);
+    set1i(loc[bg_cue], -1);
+    set1f(loc[bg_sinceCue], cue.dance_phase);
+    static const float params[8] = {1, 1, 0, 0, 0, 0, 0, 0};
+    for (int i = 0; i < p_active; ++i) glUniform1f(loc[bg_P] + i, params[i]);
+    set3f(loc[bg_COL], 1.0f, 1.0f, 1.0f);
+}
+
+// The cover's uniforms, as cover_pass uploads them.
+void upload_cover(const gl_program& p, const cover_state& cover, int w, int h) {
+    const GLint* loc = p.loc;
+    set2f(loc[cover_R], (float)w, (float)h);
+    set1f(loc[cover_T], cue.t);
+    set1f(loc[cover_B], cue.beat);
+    set4f(loc[cover_AU], audio.AU);
+    set_palette(loc[cover_PL]);
+    set1f(loc[cover_K], cover.k);
+    set1i(loc[cover_S], cover.style);
+    set1i(loc[cover_F], cover.shape);
+    set1f(loc[cover_M], cover.glow);
+    set1f(loc[cover_Z], cover.turn);
+}
+
+void add_to_plan(int kind, int a, int b, bool blend, float beat) {
+    for (int i = 0; i < warm_count_planned; ++i) {
+        warm_entry& e = warm_plan[i];
+        if (e.kind == kind && e.a == a && e.b == b && e.blend == blend) {
+            if (beat < e.beat) e.beat = beat;
+            return;
+        }
+    }
+    if (warm_count_planned < warm_capacity) warm_plan[warm_count_planned++] = {kind, a, b, blend, beat};
+}
+
+// Draws program p once into the bottom-left pixel with the GL state its pass draws with.
+void warm_draw(const gl_program& p, int w, int h, bool blend) {
+    glUseProgram(p.name);
+    glBindVertexArray(fullscreen_vertex_array);
+    // R as the pass sets it (the fragment code divides by it); the rest may stay as it is
+    set2f(p.loc[0], (float)w, (float)h);
+    glDisable(GL_DEPTH_TEST);
+    if (blend) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    } else {
+        glDisable(GL_BLEND);
+    }
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 1, 1);
+    draw_fullscreen_triangle();
+    glDisable(GL_SCISSOR_TEST);
+    glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+}
+
+void warm(const warm_entry& e, int w, int h) {
+    if (e.kind == kind_background) {
+        int p_active = 0;
+        const gl_program* p = fast_background_program(e.a, &p_active);
+        warm_draw(*p, w, h, false);
+        backgrounds[e.a].warm[0] = true;
+    } else if (e.kind == kind_cover) {
+        const gl_program* p = fast_cover_program(e.a, e.b);
+        if (e.b == 6) {
+            glActiveTexture(GL_TEXTURE0);
+            glBindTexture(GL_TEXTURE_2D, pattern_texture);
+            glUseProgram(p->name);
+            set1i(p->loc[cover_TX], 0);
+        }
+        warm_draw(*p, w, h, e.blend);
+        covers[e.a][e.b].warm[e.blend] = true;
+    } else {
+        const gl_program* p = fast_post_program(e.a == 0 ? 1 : 2);
+        // the post pass samples the two screen copies on units 1 and 2; made here when no
+        // effect has played yet, with the echo restarting from the screen at its first use
+        if (w != compositor.target_width || h != compositor.target_height) {
+            create_render_target(&compositor.scene_copy, w, h);
+            create_render_target(&compositor.echo_memory, w, h);
+            compositor.target_width = w;
+            compositor.target_height = h;
+            compositor.echo_reset = true;
+        }
+        glActiveTexture(GL_TEXTURE1);
+        glBindTexture(GL_TEXTURE_2D, compositor.scene_copy);
+        glActiveTexture(GL_TEXTURE2);
+        glBindTexture(GL_TEXTURE_2D, compositor.echo_memory);
+        glActiveTexture(GL_TEXTURE0);
+        glUseProgram(p->name);
+        set1i(p->loc[post_S], 1);
+        set1i(p->loc[post_L], 2);
+        warm_draw(*p, w, h, false);
+        posts[e.a].warm[0] = true;
+    }
+}
+
+bool is_warm(const warm_entry& e) {
+    if (e.kind == kind_background) return backgrounds[e.a].warm[0];
+    if (e.kind == kind_cover) return covers[e.a][e.b].warm[e.blend];
+    return posts[e.a].warm[0];
+}
+
+} // namespace
+
+int fast_cover_picture(int shape) { return (shape >= 0 && shape <= 4) || shape == 6 ? shape : 5; }
+int fast_cover_mask(int style) { return style >= 0 && style < 5 ? style : 5; }
+
+const gl_program* fast_background_program(int style, int* p_active) {
+    if (!backgrounds[style].built) build_background(style);
+    *p_active = backgrounds[style].p_active;
+    return &backgrounds[style].gl;
+}
+
+const gl_program* fast_cover_program(int mask, int picture) {
+    if (!covers[mask][picture].built) build_cover(mask, picture);
+    return &covers[mask][picture].gl;
+}
+
+const gl_program* fast_post_program(int effect) {
+    int which = effect == 1 ? 0 : 1;
+    if (!posts[which].built) build_post(which);
+    return &posts[which].gl;
+}
+
+void fast_plan_programs() {
+    warm_count_planned = 0;
+    warm_next = 0;
+    float last_beat = (show.show_length + 0.3f - show.beat_origin) * show.beats_per_second;
+    add_to_plan(kind_background, background_style(), 0, false, -1e9f);
+    for (int p = 0; p < phrase_capacity; ++p) {
+        float start = 32.0f * (float)p;
+        if (start > last_beat) break;
+        if (phrase_effect[p] != 0) add_to_plan(kind_post, phrase_effect[p] == 1 ? 0 : 1, 0, false, start);
+        // a cover plays from the last beat of the phrase before (wipe-in) into its own phrase
+        if (p >= 1 && p <= 94 && start - 1.0f <= last_beat)
+            add_to_plan(kind_cover, fast_cover_mask(phrase_cover_style[p]), fast_cover_picture(phrase_cover_shape[p]),
+                        false, start - 1.0f);
+    }
+    // the closing glow is drawn with blending: the cover of each phrase it meets
+    if (cover_last_glow) {
+        float glow_beat = (show.show_length - 14.0f - show.beat_origin) * show.beats_per_second;
+        for (int p = 0; p <= 94; ++p) {
+            float start = 32.0f * (float)p, end = start + 32.0f;
+            if (end < glow_beat || start > last_beat) continue;
+            float from = start > glow_beat ? start : glow_beat;
+            add_to_plan(kind_cover, fast_cover_mask(phrase_cover_style[p]), fast_cover_picture(phrase_cover_shape[p]),
+                        true, from);
+            if (end - 1.0f <= last_beat && p + 1 <= 95)
+                add_to_plan(kind_cover, fast_cover_mask(phrase_cover_style[p + 1]),
+                            fast_cover_picture(phrase_cover_shape[p + 1]), true,
+                            end - 1.0f > from ? end - 1.0f : from);
+        }
+    }
+    // in the order they are needed (insertion sort: a few dozen entries)
+    for (int i = 1; i < warm_count_planned; ++i)
+        for (int j = i; j > 0 && warm_plan[j].beat < warm_plan[j - 1].beat; --j) {
+            warm_entry x = warm_plan[j];
+            warm_plan[j] = warm_plan[j - 1];
+            warm_plan[j - 1] = x;
+        }
+}
+
+bool fast_warm_step(int w, int h) {
+    if (!fast_programs_on) return false;
+    while (warm_next < warm_count_planned && is_warm(warm_plan[warm_next])) ++warm_next;
+    if (warm_next >= warm_count_planned) return false;
+    const warm_entry& e = warm_plan[warm_next];
+    // A frame with a cover or an effect of its own has little time to spare: wait for a quiet
+    // frame unless the program is needed within two beats.
+    bool busy = post_for_frame(cue.phrase, cue.beat).effect != 0 ||
+                cover_for_frame(cue.phrase, cue.beat, cue.t, show.show_length, cover_last_glow).draw;
+    if (busy && e.beat > cue.beat + 2.0f && e.kind != kind_background) return false;
+    warm(e, w, h);
+    ++warm_next;
+    return true;
+}
+
+int fast_planned_count() { return warm_count_planned; }
+int fast_warm_count() {
+    int n = 0;
+    for (int i = 0; i < warm_count_planned; ++i) n += is_warm(warm_plan[i]) ? 1 : 0;
+    return n;
+}
+
+void fast_background_box(int w, int h, int box[4]) {
+    box[0] = 0, box[1] = 0, box[2] = w, box[3] = h;
+    cover_state cover = cover_for_frame(cue.phrase, cue.beat, cue.t, show.show_length, cover_last_glow);
+    post_state post = post_for_frame(cue.phrase, cue.beat);
+    // Only an opaque cover hides the background: without the glow its alpha is 0 (discarded)
+    // or 1. The echo keeps every pixel of the frame for the frames after it.
+    if (!cover.draw || cover.glow != 0.0f || post.effect == 1) return;
+    // The mask's wobble reaches 0.04 AU.x either way; a margin for the driver's sin and rounding.
+    float wobble = 0.04f * audio.AU[0] * 1.01f + 0.01f;
+    int mask = fast_cover_mask(cover.style);
+    float k = cover.k;
+    float radius; // the background can show only within this distance of the centre (units of h / 2)
+    if (mask == 0)
+        radius = (1.0f - k) * 1.7f + wobble;
+    else if (mask == 1)
+        radius = (1.0f - k) * 1.9f + wobble;
+    else if (mask == 2 && 1.05f * k - wobble >= 1.0f)
+        radius = -1.0f; // every diamond fills its cell
+    else
+        return;
+    int x0 = w, y0 = h, x1 = 0, y1 = 0;
+    if (radius >= 0.0f) {
+        float half = 0.5f * (float)h;
+        x0 = (int)floorf(0.5f * (float)w - radius * half) - 2;
+        x1 = (int)ceilf(0.5f * (float)w + radius * half) + 2;
+        y0 = (int)floorf(half - radius * half) - 2;
+        y1 = (int)ceilf(half + radius * half) + 2;
+    }
+    // The kaleidoscope samples its screen copy in one wedge right and above the centre: at most
+    // 0.8 of the corner distance, within 30 degrees of the horizontal.
+    if (post.effect != 0) {
+        float q = (float)w / (float)h;
+        float corner = sqrtf(q * q + 1.0f);
+        int kx0 = w / 2 - 2, ky0 = h / 2 - 2;
+        int kx1 = (int)ceilf((0.5f + 0.4f * corner / q) * (float)w) + 2;
+        int ky1 = (int)ceilf((0.5f + 0.2f * corner) * (float)h) + 2;
+        x0 = x0 < kx0 ? x0 : kx0, y0 = y0 < ky0 ? y0 : ky0;
+        x1 = x1 > kx1 ? x1 : kx1, y1 = y1 > ky1 ? y1 : ky1;
+    }
+    x0 = x0 < 0 ? 0 : x0, y0 = y0 < 0 ? 0 : y0;
+    x1 = x1 > w ? w : x1, y1 = y1 > h ? h : y1;
+    box[0] = x0, box[1] = y0;
+    box[2] = x1 > x0 ? x1 - x0 : 0;
+    box[3] = y1 > y0 && x1 > x0 ? y1 - y0 : 0;
+    if (box[3] == 0) box[2] = 0;
+}
+
+void fast_background_pass(int w, int h) {
+    int box[4];
+    fast_background_box(w, h, box);
+    if (box[2] == 0) return;
+    int p_active = 0;
+    const gl_program* p = fast_background_program(background_style(), &p_active);
+    glUseProgram(p->name);
+    glBindVertexArray(background_vertex_array);
+    upload_background(*p, p_active, w, h);
+    bool scissor = box[2] < w || box[3] < h;
+    if (scissor) {
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(box[0], box[1], box[2], box[3]);
+    }
+    // alpha is 1: the pixels replace the frame, blending changes nothing
+    glDisable(GL_DEPTH_TEST);
+    draw_fullscreen_triangle();
+    if (scissor) glDisable(GL_SCISSOR_TEST);
+    glEnable(GL_DEPTH_TEST);
+    backgrounds[background_style()].warm[0] = true;
+}
+
+void fast_cover_pass(int w, int h) {
+    cover_state cover = cover_for_frame(cue.phrase, cue.beat, cue.t, show.show_length, cover_last_glow);
+    if (!cover.draw) return;
+    int mask = fast_cover_mask(cover.style), picture = fast_cover_picture(cover.shape);
+    // Without the glow, alpha is 0 (the fragment is discarded) or 1: blending changes nothing.
+    bool blend = cover.glow != 0.0f;
+    glDisable(GL_DEPTH_TEST);
+    if (blend) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
+    const gl_program* p = fast_cover_program(mask, picture);
+    glUseProgram(p->name);
+    glBindVertexArray(fullscreen_vertex_array);
+    upload_cover(*p, cover, w, h);
+    if (cover.shape == 6) {
+        glActiveTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, pattern_texture);
+        set1i(p->loc[cover_TX], 0);
+    }
+    draw_fullscreen_triangle();
+    covers[mask][picture].warm[blend] = true;
+    glDisable(GL_BLEND);
+    if (cover.full_cover) full_cover_extras(w, h, cue.phrase, cover.b);
+    glEnable(GL_DEPTH_TEST);
+}

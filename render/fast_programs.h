@@ -1,0 +1,53 @@
+// Specialised programs for the full-screen passes. The general background, cover and post
+// programs choose their pattern, picture, mask and effect per pixel from uniforms, and a
+// software renderer (Mesa's llvmpipe) pays for every branch on every pixel. Here each choice
+// is made when the program is built (#define lines ahead of the source), and whatever depends
+// on uniforms alone is computed once in the vertex shader; the pixels are those of the general
+// programs, which stay as the reference the tests compare with.
+//
+// Only the programs the show's plans use are built, and each is drawn once into a 1 x 1
+// scissor box on an earlier frame (a quiet one where possible), because the driver compiles a
+// program's machine code at its first draw: that cost lands on a frame where nothing else is
+// drawn rather than on the first frame of a phrase.
+#pragma once
+#include <stdint.h>
+
+#include "render/programs.h"
+
+// The frame draws with the specialised programs when true (the player); false draws every
+// full-screen pass with the general programs and their original GL state (the tests' reference).
+extern bool fast_programs_on;
+
+// The picture index of a cover shape: 0 to 4 and 6 are themselves, every other value draws the
+// log-polar dots (5). The mask index of a cover style: 5 and above are the spiral (5).
+int fast_cover_picture(int shape);
+int fast_cover_mask(int style);
+
+// Plans the warm-up from the phrase plan, the background's style and the show length: which
+// programs the show uses and from which beat. Called once the plans exist (render_init_late).
+void fast_plan_programs();
+
+// Warms at most one program of the plan, drawing it into a 1 x 1 box at the bottom-left pixel:
+// at the start of a frame, before the frame's clear. Returns true when it warmed one.
+bool fast_warm_step(int w, int h);
+
+// How many programs the plan holds and how many of them are warm (for tests and measurements).
+int fast_planned_count();
+int fast_warm_count();
+
+// The specialised programs, built on first request when the plan did not build them yet.
+// Their uniform tables follow the general programs' name lists (bg_*, cover_*, post_*).
+const gl_program* fast_background_program(int style, int* p_active);
+const gl_program* fast_cover_program(int mask, int picture);
+const gl_program* fast_post_program(int effect);
+
+// The passes with the specialised programs: the same pixels as background_pass and cover_pass
+// with the general programs, drawing no pixel that cannot change the frame (no blending where
+// the drawn alpha is 1 or the fragment is discarded; the background only inside the box where
+// the cover lets it show).
+void fast_background_pass(int w, int h);
+void fast_cover_pass(int w, int h);
+
+// The box (x, y, width, height in pixels) outside which no background pixel can reach the
+// finished frame, for the frame's values; width 0: none can. Exposed for the tests.
+void fast_background_box(int w, int h, int box[4]);
