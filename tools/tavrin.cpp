@@ -15,6 +15,7 @@
 #include "core/rng.h"
 #include "tools/describe.h"
 #include "tools/inspect.h"
+#include "tools/payload_lookup.h"
 #ifndef _WIN32
 #include "tools/pack.h"
 #endif
@@ -28,7 +29,8 @@ const char* usage_main =
     "usage: tavrin COMMAND [ARGS]\n"
     "\n"
     "Commands:\n"
-    "  describe SEED [--payload FILE]   print the show a seed makes, as JSON\n"
+    "  describe SEED [--payload FILE]   print the show a seed makes, as JSON (the payload as\n"
+    "                                   render finds it: --payload, TAVRIN_SELF, default show)\n"
     "  inspect FILE [--json]            show the payload a file carries and what the player makes of it\n"
 #ifndef _WIN32
     "  pack INPUT... -o OUT             pack audio files into a show payload (or a player with one)\n"
@@ -39,17 +41,15 @@ const char* usage_main =
     "\n"
     "Run 'tavrin COMMAND --help' for the options of a command.\n";
 
-const char* usage_describe =
-    "usage: tavrin describe SEED [--payload FILE]\n"
+const char* usage_describe_head =
+    "usage: tavrin describe SEED [--payload FILE | --no-payload]\n"
     "\n"
     "Prints, as one JSON object, every choice the player makes at start-up for SEED:\n"
     "palette, mood point, chosen track and its timing (show_length as decoding the track\n"
     "fixes it), show plan, phrase plan, pattern textures and pattern records, with the\n"
     "generator state after seeding and at the end.\n"
     "\n"
-    "SEED is a decimal number; like the player, it is taken modulo 2^32.\n"
-    "  --payload FILE   read the show payload from FILE; without it the payload is found\n"
-    "                   as the Linux player finds it (TAVRIN_SELF, else its own executable)\n";
+    "SEED is a decimal number; like the player, it is taken modulo 2^32.\n";
 
 const char* usage_inspect =
     "usage: tavrin inspect FILE [--json]\n"
@@ -73,14 +73,18 @@ int fail(const char* command, const std::string& message) {
 int cmd_describe(int argc, char** argv) {
     const char* seed_text = nullptr;
     const char* payload_path = nullptr;
+    bool no_payload = false;
     for (int i = 0; i < argc; ++i) {
         if (is_help(argv[i])) {
-            fputs(usage_describe, stdout);
+            fputs(usage_describe_head, stdout);
+            fputs(payload_lookup_help, stdout);
             return 0;
         }
         if (!strcmp(argv[i], "--payload")) {
             if (i + 1 >= argc) return fail("describe", "--payload needs a file name");
             payload_path = argv[++i];
+        } else if (!strcmp(argv[i], "--no-payload")) {
+            no_payload = true;
         } else if (argv[i][0] == '-') {
             return fail("describe", std::string("unknown option ") + argv[i] + " (see tavrin describe --help)");
         } else if (seed_text) {
@@ -94,12 +98,19 @@ int cmd_describe(int argc, char** argv) {
     const char* args[2] = {"tavrin", seed_text};
     if (!seed_from_args_linux(2, args, &seed))
         return fail("describe", std::string("SEED must begin with a digit, got '") + seed_text + "'");
-    if (payload_path) {
-        FILE* f = fopen(payload_path, "rb");
-        if (!f) return fail("describe", std::string("cannot open ") + payload_path + ": " + strerror(errno));
-        fclose(f);
-    }
-    std::string out = describe_show(seed, payload_path, decode_track);
+    if (payload_path && no_payload) return fail("describe", "--payload and --no-payload exclude each other");
+    // The payload as render and the player find it; an empty path describes the silent show.
+    payload_choice choice = find_payload(payload_path, no_payload);
+    std::string why;
+    if (choice.explicit_file && !check_payload_file(choice.path, &why)) return fail("describe", why);
+    if (!choice.path.empty() && !choice.explicit_file && !check_payload_file(choice.path, &why))
+        fprintf(stderr, "tavrin describe: %s (from %s); describing the silent show, as the player plays it\n",
+                why.c_str(), choice.origin.c_str());
+    if (choice.path.empty())
+        fprintf(stderr, "tavrin describe: no payload (%s): the silent show\n", choice.origin.c_str());
+    else
+        fprintf(stderr, "tavrin describe: payload %s (%s)\n", choice.path.c_str(), choice.origin.c_str());
+    std::string out = describe_show(seed, choice.path.c_str(), decode_track);
     fwrite(out.data(), 1, out.size(), stdout);
     return 0;
 }
