@@ -3,9 +3,6 @@
 #include <aubio/aubio.h>
 #include <math.h>
 
-#include <stdio.h>
-#include <stdlib.h>
-
 #include <algorithm>
 
 namespace {
@@ -212,6 +209,15 @@ onset_envelope onset_strength(const float* samples, size_t count, uint32_t rate)
     del_fvec(in);
     del_cvec(spec);
     del_aubio_pvoc(pv);
+    // How sharp the sharpest rises are (the 99th percentile of the summed flux): a few units
+    // for a drone, over a hundred for music with attacks at any level down to about -60 dBFS.
+    {
+        std::vector<float> sum(frames);
+        for (size_t j = 0; j < frames; ++j) sum[j] = e.low[j] + e.mid[j] + e.high[j];
+        size_t k = frames * 99 / 100;
+        std::nth_element(sum.begin(), sum.begin() + (ptrdiff_t)k, sum.end());
+        e.sharpest = sum[k];
+    }
     // The first frames see the window fill from silence: not an onset of the music.
     for (size_t j = 0; j < std::min<size_t>(frames, 1); ++j) e.low[j] = e.mid[j] = e.high[j] = 0;
     detrend(e.low, e.frame_rate);
@@ -243,28 +249,33 @@ double grid_drift(const onset_envelope& env, double bpm, double origin, int* win
     const std::vector<float> e = smoothed(env.all);
     const double start = env.frame(origin);
     const double end = (double)e.size();
+    const int beats = 16;
     double worst = 0;
-    for (double from = start; from + 16 * period <= end; from += 8 * period) {
-        // The profile of 16 beats folded onto one, over a quarter beat either side.
-        double best = -1, best_o = 0, sum = 0;
-        int n = 0;
-        for (double o = -0.25; o <= 0.25 + 1e-9; o += 1.0 / 128) {
+    for (double from = start; from + beats * period <= end; from += beats / 2 * period) {
+        // The stretch folded onto one beat: where, within a quarter beat of the grid, its
+        // onsets gather.
+        auto fold = [&](double o) {
             double v = 0;
-            for (int k = 0; k < 16; ++k) v += at(e, from + (k + o) * period);
-            sum += v;
-            ++n;
+            for (int k = 0; k < beats; ++k) v += at(e, from + (k + o) * period);
+            return v;
+        };
+        double best = -1, best_o = 0;
+        for (double o = -0.25; o <= 0.25 + 1e-9; o += 1.0 / 128) {
+            double v = fold(o);
             if (v > best) {
                 best = v;
                 best_o = o;
             }
         }
-        double mean_all = 0;
-        for (int k = 0; k < 16 * 8; ++k) mean_all += at(e, from + k * period / 8.0);
-        mean_all /= 8.0;
-        // A clear pulse: the peak stands well above the stretch's average on any phase.
-        if (best < 1.6 * mean_all || best < 8.0) continue;
-        (void)sum;
+        double mean = 0;
+        for (int k = 0; k < 64; ++k) mean += fold(k / 64.0);
+        mean /= 64.0;
+        // Only a clear pulse counts: a peak well above the stretch's average over the beat.
+        if (best < 1.6 * mean || best < (double)beats / 2) continue;
         ++*windows;
+        // A grid point that gathers nearly as much as the peak is on the beat (a broad peak,
+        // or two close ones, as with flams and swung notes).
+        if (fold(0) >= 0.85 * best) best_o = 0;
         worst = std::max(worst, fabs(best_o));
     }
     return worst;
@@ -275,6 +286,7 @@ tempo_estimate estimate_tempo(const onset_envelope& env, double given_bpm, doubl
     tempo_estimate out;
     const double fr = env.frame_rate;
     if (env.size() < (size_t)(2 * fr)) return out;
+    if (env.sharpest < min_sharpest_onset && !(given_bpm > 0)) return out;
     const size_t max_lag = std::min(env.size() - 1, (size_t)ceil(4.2 * 60.0 / min_bpm * fr));
     std::vector<double> a = autocorrelation(env.all, max_lag);
 
@@ -332,20 +344,12 @@ tempo_estimate estimate_tempo(const onset_envelope& env, double given_bpm, doubl
             std::swap(on_low, half_low);
             std::swap(on_mid, half_mid);
         }
-        if (getenv("TAVRIN_TEMPO_DEBUG")) {
-            for (const candidate& c : cands)
-                fprintf(stderr, "cand %.2f comb %.3f score %.3f\n", 60.0 * fr / c.lag, c.value, c.score);
-            fprintf(stderr, "pick %.2f low %.2f/%.2f mid %.2f/%.2f; on/half low %.2f/%.2f mid %.2f/%.2f\n", bpm,
-                    low_even, low_odd, mid_even, mid_odd, on_low, half_low, on_mid, half_mid);
-        }
         // Kick and snare a third and two thirds of the way between beats, and not halfway: the
         // grid is at 2:3 of the music's beat (every other grid point falls between beats).
         std::vector<float> drums(env.size());
         for (size_t i = 0; i < env.size(); ++i) drums[i] = env.low[i] + env.mid[i];
         double at0 = mean_on_grid(drums, period, ph, -1), at3 = mean_on_grid(drums, period, ph, -1, 1.0 / 3),
                at6 = mean_on_grid(drums, period, ph, -1, 2.0 / 3), at_half = mean_on_grid(drums, period, ph, -1, 0.5);
-        if (getenv("TAVRIN_TEMPO_DEBUG"))
-            fprintf(stderr, "thirds %.2f %.2f %.2f half %.2f\n", at0, at3, at6, at_half);
         if (bpm * 1.5 <= 210 && std::min(at3, at6) >= 0.6 * at0 && at_half < 0.6 * std::min(at3, at6)) {
             double value = 0;
             period = comb_peak(a, period / 1.5, 0.02, &value);

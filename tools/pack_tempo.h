@@ -17,6 +17,7 @@ struct onset_envelope {
     std::vector<float> high; // above 2.5 kHz: hi-hats, cymbals
     std::vector<float> all;  // the sum of the three
     std::vector<float> level; // RMS level of the samples of each frame's hop
+    float sharpest = 0;       // the 99th percentile of the summed flux before scaling
     size_t size() const { return all.size(); }
     double time(double frame) const { return first + frame / frame_rate; }
     double frame(double seconds) const { return (seconds - first) * frame_rate; }
@@ -32,8 +33,10 @@ struct tempo_estimate {
     int grid_windows = 0;  // stretches of 16 beats with a clear pulse that `drift` was measured over
 };
 
-// Below this clarity a recording has no steady pulse (silence, noise, a drone).
+// Below this clarity a recording has no steady pulse (silence, noise), and below this
+// sharpness no attacks at all (a drone, whose flux is numerical ripple).
 constexpr double min_pulse_clarity = 0.06;
+constexpr float min_sharpest_onset = 30.0f;
 
 // The tempo (given_bpm when above 0) and the beat grid (its phase through given_origin when
 // that is 0 or more). bpm stays 0 when nothing repeats.
