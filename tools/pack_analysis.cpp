@@ -225,13 +225,16 @@ bool find_beats(const float* samples, size_t count, uint32_t rate, double given_
 }
 
 void mood_point(double bpm, const track_analysis& a, float* mood_x, float* mood_y) {
-    const double tempo = clamp01((bpm - 60.0) / 110.0);
-    const double density = clamp01(log2(std::max(a.onsets_per_second, 0.25) / 0.5) / 4.0);
-    const double loud = clamp01((a.loudness_db + 30.0) / 20.0);
-    const double steady = clamp01((24.0 - a.dynamics_db) / 18.0);
-    *mood_x = (float)clamp01(0.3 * tempo + 0.3 * density + 0.2 * loud + 0.2 * steady);
-    const double low_centroid = clamp01(log(3500.0 / std::max(a.centroid_hz, 1.0)) / log(3500.0 / 400.0));
-    const double little_air = clamp01(log(0.2 / std::max(a.high_share, 1e-6)) / log(0.2 / 0.005));
+    // Ranges set on a varied set of real songs (bench/tempo_eval) so that their points spread
+    // over the square instead of crowding its middle.
+    const double tempo = clamp01((bpm - 70.0) / 80.0);
+    const double density = clamp01(log2(std::max(a.onsets_per_second, 0.25) / 3.5) / log2(9.0 / 3.5));
+    const double loud = clamp01((a.loudness_db + 26.0) / 16.0);
+    const double steady = clamp01((20.0 - a.dynamics_db) / 16.0);
+    const double lively = 0.3 * tempo + 0.3 * density + 0.2 * loud + 0.2 * steady;
+    *mood_x = (float)clamp01((lively - 0.3) / 0.6);
+    const double low_centroid = clamp01(log(3000.0 / std::max(a.centroid_hz, 1.0)) / log(3000.0 / 900.0));
+    const double little_air = clamp01(log(0.06 / std::max(a.high_share, 1e-6)) / log(0.06 / 0.002));
     *mood_y = (float)clamp01(0.5 * low_centroid + 0.5 * little_air);
 }
 

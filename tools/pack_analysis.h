@@ -69,10 +69,10 @@ struct track_analysis {
 
 track_analysis analyse_track(const analysis_input& in);
 
-// The mood point from a track's measures. mood_x (calm to lively) weighs the tempo (60 to 170
-// bpm) and the onsets per second (0.5 to 8, on a log scale) 0.3 each, the loudness (-30 to
-// -10 dBFS) and how steady it is (24 dB down to 6 dB between quiet and loud passages) 0.2
-// each. mood_y (bright to dark) is the mean of a low spectral centroid (3500 Hz bright down to
-// 400 Hz dark, log scale) and a small share of energy above 4 kHz (20 % bright down to 0.5 %
-// dark, log scale).
+// The mood point from a track's measures. mood_x (calm to lively) weighs the tempo (70 to 150
+// bpm) and the onsets per second (3.5 to 9, log scale) 0.3 each, the loudness (-26 to -10
+// dBFS) and how steady it is (20 dB down to 4 dB between quiet and loud passages) 0.2 each,
+// the sum spread from 0.3..0.9 to 0..1. mood_y (bright to dark) is the mean of a low spectral
+// centroid (3000 Hz bright down to 900 Hz dark, log scale) and a small share of energy above
+// 4 kHz (6 % bright down to 0.2 % dark, log scale).
 void mood_point(double bpm, const track_analysis& a, float* mood_x, float* mood_y);

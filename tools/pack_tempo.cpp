@@ -218,8 +218,8 @@ onset_envelope onset_strength(const float* samples, size_t count, uint32_t rate)
         std::nth_element(sum.begin(), sum.begin() + (ptrdiff_t)k, sum.end());
         e.sharpest = sum[k];
     }
-    // The first frames see the window fill from silence: not an onset of the music.
-    for (size_t j = 0; j < std::min<size_t>(frames, 1); ++j) e.low[j] = e.mid[j] = e.high[j] = 0;
+    // (Frame 0 keeps its flux from silence: music that starts on the first sample starts with
+    // an onset there.)
     detrend(e.low, e.frame_rate);
     detrend(e.mid, e.frame_rate);
     detrend(e.high, e.frame_rate);
@@ -344,13 +344,15 @@ tempo_estimate estimate_tempo(const onset_envelope& env, double given_bpm, doubl
             std::swap(on_low, half_low);
             std::swap(on_mid, half_mid);
         }
-        // Kick and snare a third and two thirds of the way between beats, and not halfway: the
-        // grid is at 2:3 of the music's beat (every other grid point falls between beats).
+        // Kick and snare as strong a third and two thirds of the way between grid points as on
+        // them, and weak halfway: the grid is at 2:3 of the music's beat (its points fall on
+        // beats and between beats by turns, so everything folds onto thirds). A triplet feel
+        // at the right tempo keeps its beats clearly stronger than the triplets between.
         std::vector<float> drums(env.size());
         for (size_t i = 0; i < env.size(); ++i) drums[i] = env.low[i] + env.mid[i];
         double at0 = mean_on_grid(drums, period, ph, -1), at3 = mean_on_grid(drums, period, ph, -1, 1.0 / 3),
                at6 = mean_on_grid(drums, period, ph, -1, 2.0 / 3), at_half = mean_on_grid(drums, period, ph, -1, 0.5);
-        if (bpm * 1.5 <= 210 && std::min(at3, at6) >= 0.6 * at0 && at_half < 0.6 * std::min(at3, at6)) {
+        if (bpm * 1.5 <= 210 && std::min(at3, at6) >= 0.8 * at0 && at_half < 0.6 * std::min(at3, at6)) {
             double value = 0;
             period = comb_peak(a, period / 1.5, 0.02, &value);
         } else if (bpm * 2 <= 210 && half_low + half_mid >= 0.8 * (on_low + on_mid)) {
