@@ -424,10 +424,10 @@ tempo_estimate estimate_tempo(const onset_envelope& env, double given_bpm, doubl
             levels.push_back(peak_near(env.level, t + 0.25 * period, 0.25 * period));
         }
         // A quiet intro's notes rise as sharply as the band's, but not as loud: weigh each
-        // onset by how loud the music is around it, against the song's usual level.
+        // onset by the power of the music around it, against the song's usual level.
         double usual = median(levels);
         for (size_t k = 0; k < strengths.size(); ++k)
-            if (usual > 0) strengths[k] *= std::min(1.0, levels[k] / usual);
+            if (usual > 0) strengths[k] *= std::min(1.0, (levels[k] / usual) * (levels[k] / usual));
         double typical = median(strengths);
         size_t k = 0;
         while (k < strengths.size() && strengths[k] < 0.5 * typical) ++k;
