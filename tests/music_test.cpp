@@ -257,7 +257,7 @@ TEST(DefaultShowPayload, SevenUsableTracksOf192Beats) {
         EXPECT_NEAR(r.show_length * r.tempo_bpm / 60.0, 192.0, 1e-3);
         EXPECT_EQ(r.loop_samples, (uint32_t)music::loop_samples(k));
         EXPECT_EQ(r.sample_rate, 22050u);
-        EXPECT_EQ(r.mp3_kbps, 24u);
+        EXPECT_EQ(r.mp3_kbps, 48u); // the pack default, not the old dull 24 kbit/s
         EXPECT_EQ(r.energy_count, 4u);
         EXPECT_EQ(t.decode_outcome, (int)decode_ok);
         EXPECT_EQ(t.frames_total, 3 * r.loop_samples);

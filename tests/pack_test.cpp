@@ -491,6 +491,30 @@ TEST(PackArgs, TrackOptionsGoToTheNextInput) {
     EXPECT_EQ(title_from_path("/music/Night Drive.flac"), "Night Drive");
 }
 
+TEST(PackArgs, ALoneInputMayHaveItsOptionsAfterIt) {
+    // What people type: the options of the one song after it, mixed with the output options.
+    std::vector<std::string> args = {"--title", "Song", "song.wav", "--bpm", "120", "-o", "show",
+                                     "--loop", "4:32", "--repeats", "2", "--mood", "0.1,0.8"};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    pack_options o;
+    bool help = true;
+    std::string error;
+    ASSERT_TRUE(parse_pack_args((int)argv.size(), argv.data(), &o, &help, &error)) << error;
+    ASSERT_EQ(o.tracks.size(), 1u);
+    const pack_track_options& t = o.tracks[0];
+    EXPECT_EQ(t.path, "song.wav");
+    EXPECT_EQ(t.title, "Song");
+    EXPECT_EQ(t.bpm, 120);
+    EXPECT_TRUE(t.loop);
+    EXPECT_EQ(t.loop_start, 4);
+    EXPECT_EQ(t.loop_beats, 32);
+    EXPECT_EQ(t.repeats, 2);
+    EXPECT_TRUE(t.mood);
+    EXPECT_FLOAT_EQ(t.mood_y, 0.8f);
+    EXPECT_EQ(o.output, "show");
+}
+
 TEST(PackArgs, RefusesBadOptions) {
     struct Case {
         std::vector<std::string> args;
@@ -499,7 +523,9 @@ TEST(PackArgs, RefusesBadOptions) {
     const std::vector<Case> cases = {
         {{"a.wav"}, "no output"},
         {{"-o", "x"}, "no INPUT"},
-        {{"a.wav", "--bpm", "120", "-o", "x"}, "after the last INPUT"},
+        {{"a.wav", "--bpm", "120", "b.wav", "--loop", "0:16", "-o", "x"}, "after the last INPUT"},
+        {{"--bpm", "100", "a.wav", "--bpm", "120", "-o", "x"}, "both before and after"},
+        {{"a.wav", "--repeats", "2", "-o", "x"}, "needs --loop"},
         {{"--bpm", "30", "a.wav", "-o", "x"}, "40 to 300"},
         {{"--bpm", "301", "a.wav", "-o", "x"}, "40 to 300"},
         {{"--repeats", "2", "a.wav", "-o", "x"}, "needs --loop"},

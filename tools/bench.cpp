@@ -1,5 +1,8 @@
 #include "tools/bench.h"
 
+#include "core/payload.h"
+#include "tools/payload_lookup.h"
+
 #include <errno.h>
 #include <math.h>
 #include <stdio.h>
@@ -23,7 +26,7 @@
 #include "tools/render.h"
 
 const char* const bench_usage =
-    "usage: tavrin bench [SEED] [--payload FILE] [--size WxH] [--step S] [--json]\n"
+    "usage: tavrin bench [SEED] [--payload FILE | --no-payload] [--size WxH] [--step S] [--json]\n"
     "\n"
     "Tells whether this machine plays a show smoothly, and where the time goes. Draws every\n"
     "frame of the show of SEED (default 42) offscreen (EGL, Mesa's surfaceless platform) at\n"
@@ -46,6 +49,7 @@ const char* const bench_usage =
     "  --payload FILE   read the show payload from FILE. Without it: the file named by\n"
     "                   TAVRIN_SELF, else default-show.tavrin beside this tool (the build's\n"
     "                   default show), else none (the silent 16-second default show)\n"
+    "  --no-payload     the silent 16-second show that the player runs without music\n"
     "  --size WxH       picture size in pixels, 8 to 8192 each (default 1280x720)\n"
     "  --step S         seconds of show time between two frames, 0.001 to 60 (default 0.1)\n"
     "  --json           print one JSON object: renderer, size, frames, median_ms, p90_ms,\n"
@@ -188,7 +192,11 @@ bool parse_bench_args(int argc, char** argv, bench_options* out, bool* help, std
             o.json = true;
         } else if (a == "--payload") {
             if (!value(&v) || v.empty()) return fail("--payload needs a file name");
+            if (o.no_payload) return fail("--payload and --no-payload exclude each other");
             o.payload = v;
+        } else if (a == "--no-payload") {
+            if (!o.payload.empty()) return fail("--payload and --no-payload exclude each other");
+            o.no_payload = true;
         } else if (a == "--size") {
             if (!value(&v)) return fail("--size needs WxH");
             if (!parse_size(v, &o.width, &o.height) || o.width < 8 || o.height < 8 || o.width > 8192 || o.height > 8192)
@@ -226,11 +234,19 @@ int run_bench(int argc, char** argv) {
         fputs(bench_usage, stdout);
         return 0;
     }
-    std::string payload_path = o.payload.empty() ? default_payload_path() : o.payload;
+    // The payload as `tavrin render` and `tavrin describe` find it.
+    payload_choice choice = find_payload(o.payload.empty() ? nullptr : o.payload.c_str(), o.no_payload);
+    std::string payload_path = choice.path;
+    std::string why_not;
+    if (choice.explicit_file && !check_payload_file(payload_path, &why_not)) {
+        fprintf(stderr, "tavrin bench: %s\n", why_not.c_str());
+        return 1;
+    }
     if (!payload_path.empty()) {
-        FILE* f = fopen(payload_path.c_str(), "rb");
+        const char* why = nullptr;
+        FILE* f = open_regular_file(payload_path.c_str(), &why); // never waits on a FIFO
         if (!f) {
-            fprintf(stderr, "tavrin bench: cannot read %s: %s\n", payload_path.c_str(), strerror(errno));
+            fprintf(stderr, "tavrin bench: cannot read %s (%s): %s\n", payload_path.c_str(), choice.origin.c_str(), why);
             return 1;
         }
         fclose(f);

@@ -13,6 +13,7 @@ extern const char* const bench_usage;
 struct bench_options {
     uint32_t seed = 42;
     std::string payload; // empty: the default payload, as `tavrin render` finds it
+    bool no_payload = false; // the silent 16-second show
     int width = 1280, height = 720;
     double step = 0.1;   // seconds of show time between frames
     bool json = false;

@@ -34,6 +34,7 @@ static std::string byte_list(const uint8_t* a, int n) {
 static const char* describe_payload_path;
 
 static void describe_load_payload() {
+    if (describe_payload_path && !*describe_payload_path) return; // "": no payload, the silent show
     if (describe_payload_path)
         load_show_payload_file(describe_payload_path);
     else

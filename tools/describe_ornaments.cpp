@@ -20,6 +20,7 @@ int32_t wanted_phrase;
 uint32_t state_before, state_after;
 
 void load_payload() {
+    if (payload_file && !*payload_file) return; // "": no payload, the silent show
     if (payload_file)
         load_show_payload_file(payload_file);
     else

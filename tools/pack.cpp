@@ -16,10 +16,12 @@
 const char* const pack_usage =
     "usage: tavrin pack [OPTIONS] [TRACK OPTIONS] INPUT... (-o OUT | --append-to EXE -o OUT)\n"
     "\n"
-    "Packs audio files (any format libsndfile reads: WAV, FLAC, Ogg, MP3, ...) into a show\n"
-    "payload, one track per INPUT: resampled and mixed to mono, tempo and first beat found\n"
-    "with aubio, encoded to MP3 with LAME, analysed for the pictures (beat, loudness and\n"
-    "hi-hat levels, the energy of every 16 beats, a mood point).\n"
+    "Packs audio files (what libsndfile reads: WAV, FLAC, Ogg, MP3, ...; other formats such\n"
+    "as M4A/AAC, Opus or tracker modules through the ffmpeg program) into a show payload,\n"
+    "one track per INPUT: resampled and mixed to mono, tempo and first beat found from the\n"
+    "onsets of the whole song (the tempo a listener taps, its beat grid fitted to the song),\n"
+    "encoded to MP3 with LAME, analysed for the pictures (beat, loudness and hi-hat levels,\n"
+    "the energy of every 16 beats, a mood point).\n"
     "\n"
     "Output:\n"
     "  -o, --output OUT     the file to write; it is replaced only when everything succeeded.\n"
@@ -34,7 +36,7 @@ const char* const pack_usage =
     "  --kbps N             MP3 bit rate, constant (default 48 up to 24000 Hz, 96 above)\n"
     "  -q, --quiet          no progress bar and no summary on stderr\n"
     "\n"
-    "Track options apply to the next INPUT only:\n"
+    "Track options apply to the next INPUT only (with a single INPUT they may also follow it):\n"
     "  --title TEXT         the title in the stream's ID3 tag (default: the file name)\n"
     "  --bpm BPM            the tempo, 40..300, instead of detecting it\n"
     "  --beat-origin SEC    seconds into the file of the first beat, instead of detecting it\n"
@@ -46,7 +48,9 @@ const char* const pack_usage =
     "  --mood X,Y           the mood point, each 0..1 (X calm..lively, Y bright..dark),\n"
     "                       instead of the one measured\n"
     "\n"
-    "Example: tavrin pack --loop 8:64 --repeats 3 song.flac --bpm 96 other.wav -o show.tavrin\n";
+    "Examples: tavrin pack song.wav --bpm 120 -o show.tavrin\n"
+    "          tavrin pack --loop 8:64 --repeats 3 song.flac --bpm 96 other.wav -o show.tavrin\n"
+    "          (the loop is song.flac's, the tempo other.wav's)\n";
 
 namespace {
 
@@ -116,6 +120,7 @@ bool parse_pack_args(int argc, char** argv, pack_options* out, bool* help, std::
     pack_track_options next;
     bool next_used = false; // a track option waits for its INPUT
     bool repeats_given = false;
+    std::vector<std::string> next_names, first_names; // the track options given, for a lone INPUT
     for (int i = 0; i < argc; ++i) {
         std::string a = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -155,6 +160,7 @@ bool parse_pack_args(int argc, char** argv, pack_options* out, bool* help, std::
             if (!need("a text")) return false;
             next.title = argv[++i];
             next_used = true;
+            next_names.push_back(a);
         } else if (a == "--bpm") {
             if (!need("a tempo")) return false;
             if (!parse_number(argv[++i], &next.bpm) || next.bpm < min_bpm || next.bpm > max_bpm) {
@@ -162,6 +168,7 @@ bool parse_pack_args(int argc, char** argv, pack_options* out, bool* help, std::
                 return false;
             }
             next_used = true;
+            next_names.push_back(a);
         } else if (a == "--beat-origin") {
             if (!need("seconds")) return false;
             if (!parse_number(argv[++i], &next.beat_origin) || next.beat_origin < 0) {
@@ -169,6 +176,7 @@ bool parse_pack_args(int argc, char** argv, pack_options* out, bool* help, std::
                 return false;
             }
             next_used = true;
+            next_names.push_back(a);
         } else if (a == "--loop") {
             if (!need("START:BEATS")) return false;
             std::string v = argv[++i];
@@ -181,6 +189,7 @@ bool parse_pack_args(int argc, char** argv, pack_options* out, bool* help, std::
             }
             next.loop = true;
             next_used = true;
+            next_names.push_back(a);
         } else if (a == "--repeats") {
             if (!need("a count")) return false;
             if (!parse_whole(argv[++i], 1, 10000, &next.repeats)) {
@@ -189,6 +198,7 @@ bool parse_pack_args(int argc, char** argv, pack_options* out, bool* help, std::
             }
             repeats_given = true;
             next_used = true;
+            next_names.push_back(a);
         } else if (a == "--mood") {
             if (!need("X,Y")) return false;
             std::string v = argv[++i];
@@ -203,6 +213,7 @@ bool parse_pack_args(int argc, char** argv, pack_options* out, bool* help, std::
             next.mood_x = (float)x;
             next.mood_y = (float)y;
             next_used = true;
+            next_names.push_back(a);
         } else if (a.size() > 1 && a[0] == '-') {
             *error = "unknown option " + a + " (see tavrin pack --help)";
             return false;
@@ -213,12 +224,42 @@ bool parse_pack_args(int argc, char** argv, pack_options* out, bool* help, std::
             }
             next.path = a;
             out->tracks.push_back(next);
+            if (out->tracks.size() == 1) first_names = next_names;
             next = pack_track_options{};
+            next_names.clear();
             next_used = repeats_given = false;
         }
     }
-    if (next_used) {
-        *error = "track options after the last INPUT: they apply to the INPUT that follows them";
+    if (next_used && out->tracks.size() == 1) {
+        // `tavrin pack song.wav --bpm 120 -o show`: with one INPUT its options may follow it.
+        pack_track_options& t = out->tracks[0];
+        for (const std::string& name : next_names) {
+            if (std::find(first_names.begin(), first_names.end(), name) != first_names.end()) {
+                *error = name + " given both before and after " + t.path;
+                return false;
+            }
+            if (name == "--title") t.title = next.title;
+            if (name == "--bpm") t.bpm = next.bpm;
+            if (name == "--beat-origin") t.beat_origin = next.beat_origin;
+            if (name == "--loop") {
+                t.loop = true;
+                t.loop_start = next.loop_start;
+                t.loop_beats = next.loop_beats;
+            }
+            if (name == "--repeats") t.repeats = next.repeats;
+            if (name == "--mood") {
+                t.mood = true;
+                t.mood_x = next.mood_x;
+                t.mood_y = next.mood_y;
+            }
+        }
+        if (t.repeats > 1 && !t.loop) {
+            *error = "--repeats for " + t.path + " needs --loop: a whole file plays once";
+            return false;
+        }
+    } else if (next_used) {
+        *error = "track options after the last INPUT: with several INPUTs each file's options go before it "
+                 "(see tavrin pack --help)";
         return false;
     }
     if (out->tracks.empty()) {
@@ -481,11 +522,18 @@ int run_pack(int argc, char** argv) {
                      (double)p.loop_start / o.rate, r.loop_samples, t.repeats);
         else
             snprintf(loop, sizeof loop, "the whole %.2f s (%u samples) once", (double)r.loop_length, r.loop_samples);
-        char line[640];
+        // How well the grid fits: the music's beat never strays further from it than this.
+        char fit[96] = "";
+        if (p.grid.grid_windows > 0)
+            snprintf(fit, sizeof fit, " (grid within %.2f beat over %d stretches of 16 beats)", p.grid.drift,
+                     p.grid.grid_windows);
+        else if (!(t.bpm > 0 && t.beat_origin >= 0))
+            snprintf(fit, sizeof fit, " (no stretch with a clear enough beat to check the grid)");
+        char line[768];
         snprintf(line, sizeof line,
-                 "track %zu \"%s\": %.2f bpm%s, first beat %.3f s, %s, mood %.2f,%.2f%s, %u feature frames, "
+                 "track %zu \"%s\": %.2f bpm%s, first beat %.3f s%s, %s, mood %.2f,%.2f%s, %u feature frames, "
                  "%u energy levels, MP3 %u bytes at %u kbit/s\n",
-                 k + 1, p.title.c_str(), r.tempo_bpm, t.bpm > 0 ? " (given)" : "", p.grid.origin, loop,
+                 k + 1, p.title.c_str(), r.tempo_bpm, t.bpm > 0 ? " (given)" : "", p.grid.origin, fit, loop,
                  (double)r.mood_x, (double)r.mood_y, t.mood ? " (given)" : "", (unsigned)(p.track.features.size() / 4),
                  (unsigned)p.track.energy.size(), (unsigned)p.track.mp3.size(), r.mp3_kbps);
         summary.push_back(line);

@@ -2,8 +2,11 @@
 
 #include <aubio/aubio.h>
 #include <math.h>
+#include <stdio.h>
 
 #include <algorithm>
+
+#include "tools/pack_tempo.h"
 
 namespace {
 
@@ -195,76 +198,6 @@ uint32_t feature_hop(uint32_t rate) { return (uint32_t)nearbyint(rate / 20.0); }
 
 float feature_rate(uint32_t rate) { return (float)rate / (float)feature_hop(rate); }
 
-// How well beat times agree with a grid of `period` seconds: the length of the mean of their
-// phases as unit vectors (1: all on one grid), and the grid's phase in seconds.
-static double grid_agreement(const std::vector<double>& beats, double period, double* phase) {
-    double c = 0, s = 0;
-    for (double t : beats) {
-        c += cos(2 * M_PI * t / period);
-        s += sin(2 * M_PI * t / period);
-    }
-    if (phase) *phase = atan2(s, c) / (2 * M_PI) * period;
-    return beats.empty() ? 0 : sqrt(c * c + s * s) / (double)beats.size();
-}
-
-// aubio's beat tracker over a signal: its beats and, at each, its period estimate (seconds).
-static void track_beats(const float* samples, size_t count, uint32_t rate, std::vector<double>* beats,
-                        std::vector<double>* periods) {
-    const uint32_t hop = analysis_hop(rate);
-    aubio_tempo_t* tempo = new_aubio_tempo("default", 4 * hop, hop, rate);
-    if (!tempo) return;
-    fvec_t* found = new_fvec(1);
-    for_each_hop(samples, count, hop, [&](fvec_t* in) {
-        aubio_tempo_do(tempo, in, found);
-        if (found->data[0] != 0) {
-            beats->push_back(aubio_tempo_get_last_s(tempo));
-            periods->push_back(aubio_tempo_get_period_s(tempo));
-        }
-    });
-    del_fvec(found);
-    del_aubio_tempo(tempo);
-}
-
-// The beat period that the tracked beats keep, and how well they keep it (grid_agreement).
-// The tracker's period estimates drift between related tempi (twice, half, 3:2) as it goes,
-// and its beats follow. Candidates: those multiples of its typical estimate in the first and
-// in the second half of the file. The period is the longest candidate on whose grid nearly all
-// beats fall (a grid holds the beats of twice its tempo, not those of half or 2:3 of it), else
-// the one most beats agree with.
-static double beat_period(const std::vector<double>& beats, const std::vector<double>& periods, double* agreement) {
-    *agreement = 0;
-    if (beats.size() < 4) return 0;
-    std::vector<double> first_half(periods.begin(), periods.begin() + (ptrdiff_t)periods.size() / 2),
-        second_half(periods.begin() + (ptrdiff_t)periods.size() / 2, periods.end());
-    std::vector<double> candidates;
-    for (double estimate : {percentile(first_half, 0.5), percentile(second_half, 0.5)})
-        for (double m : {2.0, 1.5, 1.0, 2.0 / 3.0, 0.5})
-            if (estimate > 0 && 60.0 / (m * estimate) >= min_bpm * 0.95 && 60.0 / (m * estimate) <= max_bpm * 1.05)
-                candidates.push_back(m * estimate);
-    std::sort(candidates.rbegin(), candidates.rend());
-    double best_any = -1, best_any_period = 0;
-    for (double m : candidates) {
-        double best = -1, best_period = m;
-        for (double p = m * 0.97; p <= m * 1.03; p += m * 1e-4) {
-            double a = grid_agreement(beats, p, nullptr);
-            if (a > best) {
-                best = a;
-                best_period = p;
-            }
-        }
-        if (best >= 0.8) {
-            *agreement = best;
-            return best_period;
-        }
-        if (best > best_any) {
-            best_any = best;
-            best_any_period = best_period;
-        }
-    }
-    *agreement = std::max(0.0, best_any);
-    return best_any_period;
-}
-
 bool find_beats(const float* samples, size_t count, uint32_t rate, double given_bpm, double given_origin,
                 beat_grid* out, std::string* error) {
     *out = beat_grid{};
@@ -274,110 +207,35 @@ bool find_beats(const float* samples, size_t count, uint32_t rate, double given_
         out->origin = given_origin;
         return true;
     }
-    const uint32_t hop = analysis_hop(rate);
-    std::vector<double> beats, periods;
-    track_beats(samples, count, rate, &beats, &periods);
-    std::vector<float> low = band_filtered(samples, count, rate, false, 150.0);
-    double period = have_bpm ? 60.0 / given_bpm : 0, phase = 0;
-    if (!have_bpm) {
-        // Where the beats of the whole sound do not keep time (loud hi-hats between the beats
-        // can lead the tracker astray), the low band's (kick and bass) may.
-        double agreement = 0;
-        period = beat_period(beats, periods, &agreement);
-        if (agreement < 0.8) {
-            std::vector<double> low_beats, low_periods;
-            track_beats(low.data(), low.size(), rate, &low_beats, &low_periods);
-            double low_agreement = 0, low_period = beat_period(low_beats, low_periods, &low_agreement);
-            if (low_agreement > agreement) {
-                period = low_period;
-                agreement = low_agreement;
-                beats.swap(low_beats);
-            }
-        }
-        if (agreement < 0.5 || !(period > 0)) {
-            *error = "no steady beat found (aubio reported " + std::to_string(beats.size()) +
-                     " beats that do not keep time); give the tempo with --bpm";
-            return false;
-        }
+    onset_envelope env = onset_strength(samples, count, rate);
+    tempo_estimate t = estimate_tempo(env, given_bpm, given_origin, min_bpm, max_bpm);
+    out->clarity = t.clarity;
+    if (!(t.bpm > 0)) {
+        char text[64];
+        snprintf(text, sizeof text, "%.3f", t.clarity);
+        *error = std::string("no steady beat found (the sound repeats at no tempo from 40 to 300 bpm; pulse ") + text +
+                 "); give the tempo with --bpm";
+        return false;
     }
-    grid_agreement(beats, period, &phase);
-    // Least squares through the times on the grid (those within `near` beats of it).
-    auto fit = [&](const std::vector<double>& times, double near, bool slope) {
-        double n = 0, sk = 0, st = 0, skk = 0, skt = 0;
-        for (double t : times) {
-            double k = nearbyint((t - phase) / period);
-            if (fabs(t - phase - k * period) > near * period) continue;
-            n += 1;
-            sk += k;
-            st += t;
-            skk += k * k;
-            skt += k * t;
-        }
-        double det = n * skk - sk * sk;
-        if (slope && n >= 4 && det > 0) {
-            period = (n * skt - sk * st) / det;
-            phase = (st - period * sk) / n;
-        } else if (!slope && n > 0) {
-            phase = (st - period * sk) / n;
-        }
-        return (int)n;
-    };
-    out->beats_found = fit(beats, 0.15, !have_bpm);
-    // Then through the onsets on the beats, which aubio times more closely than its beats.
-    std::vector<double> onsets = detect_onsets(samples, count, rate, "hfc", 0.02);
-    std::vector<double> on_beats;
-    for (double t : onsets) {
-        double k = nearbyint((t - phase) / period);
-        if (fabs(t - phase - k * period) <= 0.08 * period) on_beats.push_back(t);
-    }
-    if (on_beats.size() >= 8) fit(on_beats, 0.08, !have_bpm);
-
-    // The beats are where the low band (kick, bass) strikes: a grid whose half-beat points hit
-    // clearly harder moves by half a beat; a quick grid whose every other beat lacks the low
-    // band (a kick on the beats, hi-hats between them) is at twice the music's tempo.
-    const size_t step = hop / 2;
-    envelope low_env{power_envelope(low.data(), low.size(), step), (double)step / rate};
-    const double seconds = (double)count / rate;
-    auto low_sums = [&](double first, double every, double sum[2]) {
-        sum[0] = sum[1] = 0;
-        double k0 = ceil(-first / every);
-        for (double k = k0; first + k * every < seconds; k += 1)
-            sum[(long)(k - k0) % 2] += low_env.peak_after(first + k * every - 0.05 * period, 0.15 * period);
-        return first + k0 * every; // the first grid point, parity 0
-    };
-    double on[2], off[2];
-    low_sums(phase, period, on);
-    low_sums(phase + period / 2, period, off);
-    if (off[0] + off[1] > 1.5 * (on[0] + on[1])) phase += period / 2;
-    if (!have_bpm && 60.0 / period > 140.0) {
-        double first = low_sums(phase, period, on);
-        double strong = std::max(on[0], on[1]), weak = std::min(on[0], on[1]);
-        if (strong > 0 && weak < 0.5 * strong) {
-            phase = first + (on[0] >= on[1] ? 0.0 : period);
-            period *= 2;
-        }
-    }
-    out->bpm = 60.0 / period;
-    if (have_origin) {
-        out->origin = given_origin;
-        return true;
-    }
-    // The first beat: the first grid beat once the music has started (its first onset, or its
-    // first sample above a tenth of the peak when that comes earlier; aubio reports no onset
-    // in its first frames). An upbeat shortly before a beat belongs to that beat.
-    float peak = 0;
-    for (size_t i = 0; i < count; ++i) peak = std::max(peak, fabsf(samples[i]));
-    size_t first_loud = 0;
-    while (first_loud < count && fabsf(samples[first_loud]) < 0.1f * peak) ++first_loud;
-    double start = (double)first_loud / rate;
-    if (!onsets.empty()) start = std::max(0.0, std::min(start, onsets.front()));
-    if (beats.empty() && on_beats.empty()) phase = start;
-    double origin = phase + ceil((start - 0.2 * period - phase) / period) * period;
-    // A beat a hair before the file's start (timing jitter) is its start; one well before it
-    // lies outside the file, and the next one is the first.
-    if (origin < 0) origin = origin > -0.02 ? 0.0 : origin + period;
-    out->origin = origin;
+    out->bpm = t.bpm;
+    out->origin = t.origin;
+    out->drift = t.drift;
+    out->grid_windows = t.grid_windows;
     return true;
+}
+
+void mood_point(double bpm, const track_analysis& a, float* mood_x, float* mood_y) {
+    // Ranges set on a varied set of real songs (bench/tempo_eval) so that their points spread
+    // over the square instead of crowding its middle.
+    const double tempo = clamp01((bpm - 70.0) / 80.0);
+    const double density = clamp01(log2(std::max(a.onsets_per_second, 0.25) / 3.5) / log2(9.0 / 3.5));
+    const double loud = clamp01((a.loudness_db + 26.0) / 16.0);
+    const double steady = clamp01((20.0 - a.dynamics_db) / 16.0);
+    const double lively = 0.3 * tempo + 0.3 * density + 0.2 * loud + 0.2 * steady;
+    *mood_x = (float)clamp01((lively - 0.3) / 0.6);
+    const double low_centroid = clamp01(log(3000.0 / std::max(a.centroid_hz, 1.0)) / log(3000.0 / 900.0));
+    const double little_air = clamp01(log(0.06 / std::max(a.high_share, 1e-6)) / log(0.06 / 0.002));
+    *mood_y = (float)clamp01(0.5 * low_centroid + 0.5 * little_air);
 }
 
 track_analysis analyse_track(const analysis_input& in) {
@@ -469,29 +327,38 @@ track_analysis analyse_track(const analysis_input& in) {
         a.energy.push_back(level_byte(v));
     }
 
-    // Mood: lively with loudness and many onsets; dark with a low spectral centroid.
+    // Mood. Lively: a quick tempo, many onsets, loud and compressed; calm: slow, sparse, quiet
+    // and with a wide range between soft and loud passages. Dark: the sound's weight low in
+    // the spectrum, little above 4 kHz; bright: a high centroid, much air.
     a.loudness_db = power_db(mean_power(loop_from, loop_to));
-    a.onsets_per_second = 0;
-    for (double t : full_onsets) a.onsets_per_second += t >= loop_from && t < loop_to;
-    a.onsets_per_second /= loop_seconds;
-    double loud = clamp01((a.loudness_db + 32.0) / 22.0);
-    double busy = clamp01(log2(std::max(a.onsets_per_second, 1e-3) / 0.5) / 4.0);
-    a.mood_x = (float)clamp01(0.45 * loud + 0.55 * busy);
+    onset_envelope loop_env = onset_strength(in.samples + in.loop_start, in.loop_samples, rate);
+    a.onsets_per_second = (double)envelope_onsets(loop_env).size() / loop_seconds;
+    std::vector<double> short_term;
+    for (double t = loop_from; t + 0.4 <= loop_to; t += 0.2) {
+        double db = power_db(mean_power(t, t + 0.4));
+        if (db > -70) short_term.push_back(db); // digital silence is no quiet passage
+    }
+    a.dynamics_db = short_term.empty() ? 0 : percentile(short_term, 0.95) - percentile(short_term, 0.1);
 
     const uint32_t fft = 4 * analysis_hop(rate);
     aubio_pvoc_t* pv = new_aubio_pvoc(fft, fft / 4);
     cvec_t* spectrum = new_cvec(fft);
-    double weighted = 0, total = 0;
+    double weighted = 0, total = 0, energy = 0, high_energy = 0;
+    const uint_t high_bin = (uint_t)ceil(4000.0 * fft / rate);
     for_each_hop(in.samples + in.loop_start, in.loop_samples, fft / 4, [&](fvec_t* hop_in) {
         aubio_pvoc_do(pv, hop_in, spectrum);
         for (uint_t b = 0; b < spectrum->length; ++b) {
-            weighted += (double)b * spectrum->norm[b];
-            total += spectrum->norm[b];
+            double m = spectrum->norm[b];
+            weighted += (double)b * m;
+            total += m;
+            energy += m * m;
+            if (b >= high_bin) high_energy += m * m;
         }
     });
     del_cvec(spectrum);
     del_aubio_pvoc(pv);
     a.centroid_hz = total > 0 ? weighted / total * rate / fft : rate / 4.0;
-    a.mood_y = (float)clamp01(log(4000.0 / std::max(a.centroid_hz, 1.0)) / log(10.0));
+    a.high_share = energy > 0 ? high_energy / energy : 0;
+    mood_point(in.bpm, a, &a.mood_x, &a.mood_y);
     return a;
 }

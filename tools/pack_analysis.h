@@ -17,16 +17,17 @@ constexpr double min_bpm = 40, max_bpm = 300;
 struct beat_grid {
     double bpm = 0;       // beats per minute
     double origin = 0;    // seconds into the audio of the first beat
-    int beats_found = 0;  // beats aubio reported that agree with the grid (0 when both were given)
+    double clarity = 0;   // how strongly the sound repeats at the tempo, 0..1 (0 when both were given)
+    double drift = 0;     // the largest distance of the music's beat from the grid, in beats
+    int grid_windows = 0; // 16-beat stretches with a clear pulse that drift was measured over
 };
 
 // Tempo and first beat of mono audio. A value above 0 for given_bpm, or not below 0 for
-// given_origin, is taken as it is instead of detected. The tempo comes from aubio's beat
-// tracker (of the whole sound, or of the low band where that keeps better time), its beats and
-// then the onsets on them fitted to one straight grid; the beats sit where the low band
-// strikes (a kick, not the hi-hats between). The first beat is the first grid beat at which
-// the music has started. False with the reason when no steady beat is found. Tempo octaves
-// stay ambiguous: a slow track with busy half beats may read as twice its tempo.
+// given_origin, is taken as it is instead of detected. The tempo is the one a listener would
+// tap (see pack_tempo.h): the periodicity of the onsets of the whole song, its octave chosen
+// by the usual tapping range and by where kick and snare fall, then one straight grid fitted
+// to all onsets. The first beat is the first grid beat with an onset about as strong as the
+// song's beats. False with the reason when the sound has no steady pulse.
 bool find_beats(const float* samples, size_t count, uint32_t rate, double given_bpm, double given_origin,
                 beat_grid* out, std::string* error);
 
@@ -55,15 +56,23 @@ struct track_analysis {
     // beats, spread over the track's range (the loudest 255; within 12 dB of each other the
     // levels stay near the middle).
     std::vector<uint8_t> energy;
-    // Calm (0) to lively (1): the loudness (-32 to -10 dBFS) and the onsets per second (0.5
-    // to 8, on a log scale), weighted 0.45 and 0.55.
+    // Calm (0) to lively (1) and bright (0) to dark (1): see mood_point.
     float mood_x = 0.5f;
-    // Bright (0) to dark (1): the spectral centroid, 4 kHz and above bright, 400 Hz dark.
     float mood_y = 0.5f;
     // What the mood point was made of.
-    double loudness_db = 0;      // mean level of the loop, dBFS
-    double onsets_per_second = 0;
-    double centroid_hz = 0;
+    double loudness_db = 0;       // mean level of the loop, dBFS
+    double onsets_per_second = 0; // sharp rises of the onset envelope
+    double dynamics_db = 0;       // loud (95th percentile) less quiet (10th) of 0.4 s levels
+    double centroid_hz = 0;       // spectral centroid
+    double high_share = 0;        // share of the spectrum's energy above 4 kHz
 };
 
 track_analysis analyse_track(const analysis_input& in);
+
+// The mood point from a track's measures. mood_x (calm to lively) weighs the tempo (70 to 150
+// bpm) and the onsets per second (3.5 to 9, log scale) 0.3 each, the loudness (-26 to -10
+// dBFS) and how steady it is (20 dB down to 4 dB between quiet and loud passages) 0.2 each,
+// the sum spread from 0.3..0.9 to 0..1. mood_y (bright to dark) is the mean of a low spectral
+// centroid (3000 Hz bright down to 900 Hz dark, log scale) and a small share of energy above
+// 4 kHz (6 % bright down to 0.2 % dark, log scale).
+void mood_point(double bpm, const track_analysis& a, float* mood_x, float* mood_y);

@@ -10,8 +10,9 @@
 // Called now and then during long work with the fraction done, 0..1.
 using progress_fn = std::function<void(double)>;
 
-// Reads any file libsndfile reads and mixes its channels to mono (their mean), as floats in
-// -1..1. False with the reason when the file cannot be opened or read.
+// Reads any file libsndfile reads, or else any the ffmpeg program decodes (M4A/AAC, Opus,
+// tracker modules, ...), and mixes its channels to mono (their mean), as floats in -1..1.
+// False with the reason when the file cannot be opened or read.
 bool read_audio_mono(const std::string& path, std::vector<float>* samples, uint32_t* rate, std::string* error);
 
 // Resamples with libsamplerate's best sinc converter. The same rate gives a copy.

@@ -20,6 +20,7 @@
 
 #include "audio/decode.h"
 #include "core/payload.h"
+#include "tools/payload_lookup.h"
 #include "core/rng.h"
 #include "core/show.h"
 #include "platform/offscreen/offscreen_player.h"
@@ -27,8 +28,8 @@
 namespace fs = std::filesystem;
 
 const char* const render_usage =
-    "usage: tavrin render SEED [--payload FILE] [--size WxH] --at T1,T2,... -o DIR\n"
-    "       tavrin render SEED [--payload FILE] [--size WxH] [--fps N] [--from S] [--to S]\n"
+    "usage: tavrin render SEED [--payload FILE | --no-payload] [--size WxH] --at T1,T2,... -o DIR\n"
+    "       tavrin render SEED [--payload FILE | --no-payload] [--size WxH] [--fps N] [--from S] [--to S]\n"
     "                     -o FILE.mp4|.mkv|.webm\n"
     "\n"
     "Draws the show of SEED without a display (EGL, Mesa's surfaceless platform) with the\n"
@@ -46,9 +47,12 @@ const char* const render_usage =
     "it was.\n"
     "\n"
     "  SEED             decimal number, taken modulo 2^32 as the player takes it\n"
-    "  --payload FILE   read the show payload from FILE. Without it: the file named by\n"
-    "                   TAVRIN_SELF, else default-show.tavrin beside this tool (the build's\n"
-    "                   default show), else none (the silent 16-second default show)\n"
+    "  --payload FILE   read the show payload from FILE (a player or payload file that\n"
+    "                   `tavrin pack` wrote; a file without one is an error)\n"
+    "  --no-payload     the silent 16-second show that the player runs without music\n"
+    "                   Without either: the file named by TAVRIN_SELF, else\n"
+    "                   default-show.tavrin beside this tool (the build's default show),\n"
+    "                   else the silent show; `tavrin describe` finds it the same way.\n"
     "  --size WxH       picture size in pixels, 8 to 8192 each (default 1280x720; even\n"
     "                   numbers for a video)\n"
     "  --at T1,T2,...   show times in seconds, from 0 to the end of the show\n"
@@ -513,7 +517,11 @@ bool parse_render_args(int argc, char** argv, render_options* out, bool* help, s
             o.quiet = true;
         } else if (a == "--payload") {
             if (!value(&v) || v.empty()) return fail("--payload needs a file name");
+            if (o.no_payload) return fail("--payload and --no-payload exclude each other");
             o.payload = v;
+        } else if (a == "--no-payload") {
+            if (!o.payload.empty()) return fail("--payload and --no-payload exclude each other");
+            o.no_payload = true;
         } else if (a == "--size") {
             if (!value(&v)) return fail("--size needs WxH");
             if (!parse_size(v, &o.width, &o.height) || o.width < 8 || o.height < 8 || o.width > 8192 || o.height > 8192)
@@ -576,15 +584,6 @@ bool parse_render_args(int argc, char** argv, render_options* out, bool* help, s
     return true;
 }
 
-std::string default_payload_path() {
-    const char* self = getenv("TAVRIN_SELF");
-    if (self && *self) return self;
-    std::error_code ec;
-    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (ec) return "";
-    fs::path beside = exe.parent_path() / "default-show.tavrin";
-    return fs::is_regular_file(beside, ec) ? beside.string() : "";
-}
 
 int run_render(int argc, char** argv) {
     render_options o;
@@ -595,13 +594,18 @@ int run_render(int argc, char** argv) {
         fputs(render_usage, stdout);
         return 0;
     }
-    std::string payload_path = o.payload.empty() ? default_payload_path() : o.payload;
+    payload_choice choice = find_payload(o.payload.empty() ? nullptr : o.payload.c_str(), o.no_payload);
+    std::string payload_path = choice.path;
+    std::string why;
+    if (choice.explicit_file && !check_payload_file(payload_path, &why)) return error(why);
     if (!payload_path.empty()) {
         const char* why = nullptr;
         FILE* f = open_regular_file(payload_path.c_str(), &why); // never waits on a FIFO
-        if (!f) return error("cannot read " + payload_path + ": " + why);
+        if (!f) return error("cannot read " + payload_path + " (" + choice.origin + "): " + why);
         fclose(f);
     }
+    if (payload_path.empty() && !o.quiet)
+        fprintf(stderr, "tavrin render: no payload (%s)\n", choice.origin.c_str());
     std::string ffmpeg;
     std::error_code ec;
     if (o.video) {

@@ -11,7 +11,8 @@ extern const char* const render_usage;
 
 struct render_options {
     uint32_t seed = 0;
-    std::string payload;        // empty: the default payload (default_payload_path)
+    std::string payload;        // empty: found as find_payload does
+    bool no_payload = false;    // --no-payload: the silent show
     int width = 1280, height = 720;
     std::vector<double> at;     // PNG frames: show times in seconds
     int fps = 30;
@@ -24,10 +25,6 @@ struct render_options {
 
 // Parses the arguments that follow "render". *help is set (and true returned) for --help.
 bool parse_render_args(int argc, char** argv, render_options* out, bool* help, std::string* error);
-
-// The payload a render without --payload reads: TAVRIN_SELF when set and not empty, else
-// default-show.tavrin beside the tool's own executable when it exists, else none (empty).
-std::string default_payload_path();
 
 // The whole command; returns the exit status (0, 1 for a failure, 2 for bad usage).
 int run_render(int argc, char** argv);

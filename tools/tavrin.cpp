@@ -16,6 +16,7 @@
 #include "tools/describe.h"
 #include "tools/describe_ornaments.h"
 #include "tools/inspect.h"
+#include "tools/payload_lookup.h"
 #ifndef _WIN32
 #include "tools/pack.h"
 #endif
@@ -32,7 +33,9 @@ const char* usage_main =
     "Commands:\n"
     "  describe SEED [--payload FILE]   print the show a seed makes, as JSON (--at: frame by\n"
     "                                   frame; --scene: the built-in figure scene;\n"
-    "                                   --ornaments PHRASE: the ornament set of a phrase)\n"
+    "                                   --ornaments PHRASE: the ornament set of a phrase; the\n"
+    "                                   payload as render finds it: --payload, TAVRIN_SELF,\n"
+    "                                   default show)\n"
     "  inspect FILE [--json]            show the payload a file carries and what the player makes of it\n"
 #ifndef _WIN32
     "  pack INPUT... -o OUT             pack audio files into a show payload (or a player with one)\n"
@@ -44,9 +47,9 @@ const char* usage_main =
     "\n"
     "Run 'tavrin COMMAND --help' for the options of a command.\n";
 
-const char* usage_describe =
-    "usage: tavrin describe SEED [--payload FILE] [--size WxH] [--at T1,T2,...]\n"
-    "       tavrin describe SEED [--payload FILE] --ornaments PHRASE\n"
+const char* usage_describe_head =
+    "usage: tavrin describe SEED [--payload FILE | --no-payload] [--size WxH] [--at T1,T2,...]\n"
+    "       tavrin describe SEED [--payload FILE | --no-payload] --ornaments PHRASE\n"
     "       tavrin describe --scene\n"
     "\n"
     "Prints, as one JSON object, every choice the player makes at start-up for SEED:\n"
@@ -55,8 +58,6 @@ const char* usage_describe =
     "generator state after seeding and at the end.\n"
     "\n"
     "SEED is a decimal number; like the player, it is taken modulo 2^32.\n"
-    "  --payload FILE   read the show payload from FILE; without it the payload is found\n"
-    "                   as the Linux player finds it (TAVRIN_SELF, else its own executable)\n"
     "  --ornaments PHRASE\n"
     "                   print instead the ornament set that phrase PHRASE (0, 1, ...: beats\n"
     "                   32 PHRASE to 32 PHRASE + 31) builds: per slot its kind, colour picks,\n"
@@ -122,9 +123,11 @@ int cmd_describe(int argc, char** argv) {
     const char* phrase_text = nullptr;
     describe_frames frames;
     bool scene = false, sized = false;
+    bool no_payload = false;
     for (int i = 0; i < argc; ++i) {
         if (is_help(argv[i])) {
-            fputs(usage_describe, stdout);
+            fputs(usage_describe_head, stdout);
+            fputs(payload_lookup_help, stdout);
             return 0;
         }
         if (!strcmp(argv[i], "--payload")) {
@@ -146,6 +149,8 @@ int cmd_describe(int argc, char** argv) {
             phrase_text = argv[++i];
         } else if (!strcmp(argv[i], "--scene")) {
             scene = true;
+        } else if (!strcmp(argv[i], "--no-payload")) {
+            no_payload = true;
         } else if (argv[i][0] == '-') {
             return fail("describe", std::string("unknown option ") + argv[i] + " (see tavrin describe --help)");
         } else if (seed_text) {
@@ -169,12 +174,19 @@ int cmd_describe(int argc, char** argv) {
     const char* args[2] = {"tavrin", seed_text};
     if (!seed_from_args_linux(2, args, &seed))
         return fail("describe", std::string("SEED must begin with a digit, got '") + seed_text + "'");
-    if (payload_path) {
-        const char* why = nullptr;
-        FILE* f = open_regular_file(payload_path, &why); // never waits on a FIFO
-        if (!f) return fail("describe", std::string("cannot open ") + payload_path + ": " + why);
-        fclose(f);
-    }
+    if (payload_path && no_payload) return fail("describe", "--payload and --no-payload exclude each other");
+    // The payload as render and the player find it; an empty path describes the silent show.
+    payload_choice choice = find_payload(payload_path, no_payload);
+    std::string why;
+    if (choice.explicit_file && !check_payload_file(choice.path, &why)) return fail("describe", why);
+    if (!choice.path.empty() && !choice.explicit_file && !check_payload_file(choice.path, &why))
+        fprintf(stderr, "tavrin describe: %s (from %s); describing the silent show, as the player plays it\n",
+                why.c_str(), choice.origin.c_str());
+    if (choice.path.empty())
+        fprintf(stderr, "tavrin describe: no payload (%s): the silent show\n", choice.origin.c_str());
+    else
+        fprintf(stderr, "tavrin describe: payload %s (%s)\n", choice.path.c_str(), choice.origin.c_str());
+    const char* chosen = choice.path.c_str(); // "": the silent show
     if (phrase_text) {
         char* end = nullptr;
         errno = 0;
@@ -183,11 +195,11 @@ int cmd_describe(int argc, char** argv) {
             phrase_text[0] == '+' || phrase_text[0] == ' ')
             return fail("describe", std::string("PHRASE must be a whole number from 0 to 2147483647, got '") +
                                         phrase_text + "'");
-        std::string out = describe_ornaments(seed, payload_path, (int32_t)phrase, decode_track);
+        std::string out = describe_ornaments(seed, chosen, (int32_t)phrase, decode_track);
         fwrite(out.data(), 1, out.size(), stdout);
         return 0;
     }
-    std::string out = describe_show(seed, payload_path, decode_track, frames);
+    std::string out = describe_show(seed, chosen, decode_track, frames);
     fwrite(out.data(), 1, out.size(), stdout);
     return 0;
 }

@@ -114,6 +114,18 @@ void start_song(song& s, int index, key k, std::vector<chord> progression) {
     s.next_seed = 1000u * (uint32_t)(index + 1);
 }
 
+void start_song_at(song& s, double bpm, int bars, uint32_t seed, key k, std::vector<chord> progression) {
+    s.info = nullptr;
+    s.k = k;
+    s.beat = 60.0 * sample_rate / bpm;
+    s.length = llround(bars * 4 * s.beat);
+    s.progression = std::move(progression);
+    for (auto& p : s.parts) p.assign((size_t)s.length, 0.0f);
+    s.reverb_send.assign((size_t)s.length, 0.0f);
+    s.echo_send.assign((size_t)s.length, 0.0f);
+    s.next_seed = seed;
+}
+
 void set_levels(song& s, const float (&levels)[part_total]) {
     for (int p = 0; p < part_total; ++p) s.part_gain[p] = levels[p];
 }

@@ -65,6 +65,8 @@ struct song {
 };
 
 void start_song(song& s, int index, key k, std::vector<chord> progression);
+// A song outside the default show: `bars` bars of 4/4 at `bpm`, its sounds varied by `seed`.
+void start_song_at(song& s, double bpm, int bars, uint32_t seed, key k, std::vector<chord> progression);
 
 // The level of each part in the mix, in part_id order (before the loop's loudness is set).
 void set_levels(song& s, const float (&levels)[part_total]);

@@ -1,0 +1,248 @@
+// tempo_eval: how `tavrin pack` finds tempo, first beat and mood on music nobody here wrote
+// and on songs made in the styles where detectors fail. Prints one table; not a test.
+//
+//   tempo_eval [--music DIR] [--truth FILE] [--synthetic] [--real] [--only TEXT]
+//
+// Real songs come from free-music Debian packages that bench/fetch_eval_music.sh unpacks into
+// DIR (default ~/.cache/tavrin-eval/music); bench/tempo_truth.tsv lists each song with the
+// tempo established for it without this tool. Synthetic songs (data/music/eval_songs.*) and the
+// default show's tracks know their own tempo and first beat.
+//
+// Columns: song, truth bpm, found bpm, ok (within 4 %, or the song refused), first beat found
+// (and its error against the truth where known), grid drift in beats (against the known beats
+// for synthetic songs; measured on the music for real ones), the mood point and the CPU time of
+// the analysis.
+#include <math.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <time.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "data/music/eval_songs.h"
+#include "data/music/music.h"
+#include "data/music/synth.h"
+#include "tools/pack_analysis.h"
+#include "tools/pack_audio.h"
+#include "tools/pack_tempo.h"
+
+namespace {
+
+double cpu_seconds() {
+    timespec t;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return (double)t.tv_sec + t.tv_nsec * 1e-9;
+}
+
+struct row {
+    std::string name, kind;
+    double truth = 0;
+    double truth_first = -1;
+    bool refused = false;
+    beat_grid grid;
+    double first_error_ms = NAN;
+    double drift = NAN;
+    double measured_drift = 0;
+    bool drift_known = false;
+    float mood_x = 0, mood_y = 0;
+    track_analysis measures;
+    float composed_x = -1, composed_y = -1;
+    double seconds = 0, cpu = 0;
+};
+
+const uint32_t rate = 22050;
+
+// The pack pipeline's analysis on samples at 22050 Hz: the whole file as one loop.
+void analyse(row& r, const std::vector<float>& s) {
+    double t0 = cpu_seconds();
+    std::string error;
+    r.seconds = (double)s.size() / rate;
+    if (!find_beats(s.data(), s.size(), rate, 0, -1, &r.grid, &error)) {
+        r.refused = true;
+    } else {
+        // Measured here rather than taken from the grid, so that any beat finder can be judged.
+        int windows = 0;
+        r.measured_drift = grid_drift(onset_strength(s.data(), s.size(), rate), r.grid.bpm, r.grid.origin, &windows);
+        analysis_input in;
+        in.samples = s.data();
+        in.count = s.size();
+        in.loop_start = 0;
+        in.loop_samples = s.size();
+        in.rate = rate;
+        in.bpm = r.grid.bpm;
+        in.beat_origin = r.grid.origin;
+        track_analysis a = analyse_track(in);
+        r.measures = a;
+        r.mood_x = a.mood_x;
+        r.mood_y = a.mood_y;
+    }
+    r.cpu = cpu_seconds() - t0;
+}
+
+// Known beats every 60/truth s from truth_first (and before it): the largest distance, in
+// beats, of any of them from the found grid, over the whole song.
+void known_drift(row& r) {
+    if (r.refused || r.truth_first < 0) return;
+    const double period = 60.0 / r.truth;
+    double worst = 0;
+    for (double t = fmod(r.truth_first, period); t < r.seconds; t += period) {
+        double x = (t - r.grid.origin) * r.grid.bpm / 60.0;
+        worst = std::max(worst, fabs(x - nearbyint(x)));
+    }
+    r.drift = worst;
+    r.drift_known = true;
+    r.first_error_ms = (r.grid.origin - r.truth_first) * 1000.0;
+}
+
+bool tempo_ok(const row& r) { return !r.refused && r.truth > 0 && fabs(r.grid.bpm / r.truth - 1.0) <= 0.04; }
+
+void print_row(const row& r) {
+    char first[48] = "", drift[32] = "", mood[48] = "";
+    if (!r.refused) {
+        if (r.drift_known)
+            snprintf(first, sizeof first, "%7.3f (%+5.0f ms)", r.grid.origin, r.first_error_ms);
+        else
+            snprintf(first, sizeof first, "%7.3f", r.grid.origin);
+        snprintf(drift, sizeof drift, "%5.3f%s", r.drift_known ? r.drift : r.measured_drift, r.drift_known ? "" : " m");
+        if (r.composed_x >= 0)
+            snprintf(mood, sizeof mood, "%.2f,%.2f (made %.2f,%.2f)", r.mood_x, r.mood_y, r.composed_x, r.composed_y);
+        else
+            snprintf(mood, sizeof mood, "%.2f,%.2f", r.mood_x, r.mood_y);
+    }
+    char found[32];
+    if (r.refused)
+        snprintf(found, sizeof found, "refused");
+    else
+        snprintf(found, sizeof found, "%7.2f", r.grid.bpm);
+    const track_analysis& m = r.measures;
+    printf("%-34.34s %-5s %6.1f %8s %-4s %-20s %-7s %-26s %5.0f s %5.2f s  %5.1f/s %6.1f dB %5.1f dB %6.0f Hz %5.3f\n",
+           r.name.c_str(), r.kind.c_str(), r.truth, found,
+           r.truth <= 0 ? (r.refused ? "MISS" : "-") : tempo_ok(r) ? "ok" : "MISS", first, drift, mood, r.seconds, r.cpu,
+           m.onsets_per_second, m.loudness_db, m.dynamics_db, m.centroid_hz, m.high_share);
+    fflush(stdout);
+}
+
+std::vector<float> to_floats(const std::vector<int16_t>& pcm) {
+    std::vector<float> s(pcm.size());
+    for (size_t i = 0; i < pcm.size(); ++i) s[i] = pcm[i] / 32768.0f;
+    return s;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const char* home = getenv("HOME");
+    std::string music_dir = std::string(home ? home : ".") + "/.cache/tavrin-eval/music";
+    std::string truth_file = std::string(TAVRIN_SOURCE_DIR) + "/bench/tempo_truth.tsv";
+    bool synthetic = true, real = true;
+    std::string only;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "--music" && i + 1 < argc)
+            music_dir = argv[++i];
+        else if (a == "--truth" && i + 1 < argc)
+            truth_file = argv[++i];
+        else if (a == "--synthetic")
+            real = false;
+        else if (a == "--real")
+            synthetic = false;
+        else if (a == "--only" && i + 1 < argc)
+            only = argv[++i];
+        else {
+            fprintf(stderr, "usage: tempo_eval [--music DIR] [--truth FILE] [--synthetic] [--real] [--only TEXT]\n");
+            return 2;
+        }
+    }
+    printf("%-34s %-5s %6s %8s %-4s %-20s %-7s %-26s %7s %7s  %7s %9s %8s %9s %5s\n", "song", "kind", "truth", "found",
+           "", "first beat s", "drift", "mood x,y", "length", "cpu", "onsets", "level", "range", "centroid", ">4k");
+    std::vector<row> rows;
+    if (synthetic) {
+        for (int k = 0; k < music::eval_song_count(); ++k) {
+            if (!only.empty() && std::string(music::eval_song_name(k)).find(only) == std::string::npos) continue;
+            music::eval_song e = music::render_eval_song(k);
+            row r;
+            r.name = e.name;
+            r.kind = "synth";
+            r.truth = e.bpm;
+            r.truth_first = e.first_beat;
+            analyse(r, to_floats(e.pcm));
+            known_drift(r);
+            print_row(r);
+            rows.push_back(r);
+        }
+        for (int k = 0; k < music::track_count(); ++k) {
+            const music::track_info& t = music::track_at(k);
+            if (!only.empty() && std::string(t.file).find(only) == std::string::npos) continue;
+            music::rendering m = music::render_track(k);
+            // Three loops, as the show plays them.
+            std::vector<int16_t> pcm;
+            for (int rep = 0; rep < 3; ++rep)
+                pcm.insert(pcm.end(), m.pcm.begin(), m.pcm.begin() + (ptrdiff_t)music::loop_samples(k));
+            row r;
+            r.name = t.file;
+            r.kind = "show";
+            r.truth = t.bpm;
+            r.truth_first = 0;
+            r.composed_x = t.mood_x;
+            r.composed_y = t.mood_y;
+            analyse(r, to_floats(pcm));
+            known_drift(r);
+            print_row(r);
+            rows.push_back(r);
+        }
+    }
+    if (real) {
+        std::ifstream truth(truth_file);
+        if (!truth) {
+            fprintf(stderr, "tempo_eval: cannot read %s\n", truth_file.c_str());
+            return 1;
+        }
+        std::string line;
+        while (std::getline(truth, line)) {
+            if (line.empty() || line[0] == '#') continue;
+            std::istringstream fields(line);
+            std::string package, path, bpm;
+            std::getline(fields, package, '\t');
+            std::getline(fields, path, '\t');
+            std::getline(fields, bpm, '\t');
+            if (!only.empty() && path.find(only) == std::string::npos) continue;
+            row r;
+            r.name = path.substr(path.find_last_of('/') + 1);
+            r.kind = "real";
+            r.truth = atof(bpm.c_str());
+            std::vector<float> raw, s;
+            uint32_t file_rate = 0;
+            std::string error;
+            std::string full = music_dir + "/" + package + "/" + path;
+            if (!read_audio_mono(full, &raw, &file_rate, &error) || !resample_audio(raw, file_rate, rate, &s, &error)) {
+                fprintf(stderr, "tempo_eval: %s (run bench/fetch_eval_music.sh)\n", error.c_str());
+                continue;
+            }
+            analyse(r, s);
+            print_row(r);
+            rows.push_back(r);
+        }
+    }
+    int ok = 0, refused = 0, drift_ok = 0, measured = 0, with_truth = 0;
+    double seconds = 0, cpu = 0;
+    for (const row& r : rows) {
+        ok += tempo_ok(r);
+        with_truth += r.truth > 0;
+        refused += r.refused;
+        if (tempo_ok(r)) {
+            ++measured;
+            drift_ok += (r.drift_known ? r.drift : r.measured_drift) < 0.125;
+        }
+        seconds += r.seconds;
+        cpu += r.cpu;
+    }
+    printf("\n%d songs, %d with a known tempo: %d within 4 %% of it (%.0f %%), %d refused, %d of %d right tempi with the "
+           "grid within 1/8 beat; analysis %.2f s CPU per minute of audio at 22050 Hz\n",
+           (int)rows.size(), with_truth, ok, with_truth ? 100.0 * ok / with_truth : 0.0, refused, drift_ok, measured,
+           seconds > 0 ? cpu / seconds * 60.0 : 0.0);
+    return 0;
+}

@@ -1,0 +1,122 @@
+// Tempo, beat grid and first beat of songs in the styles where detectors go wrong (made with
+// the default show's music generator), refusal of sound without a pulse, and reading formats
+// libsndfile does not know through ffmpeg.
+#include <gtest/gtest.h>
+#include <math.h>
+#include <sndfile.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "data/music/eval_songs.h"
+#include "data/music/synth.h"
+#include "pack_fixture.h"
+#include "tools/pack_analysis.h"
+#include "tools/pack_audio.h"
+#include "tools/pack_tempo.h"
+
+namespace {
+
+int song_index(const char* name) {
+    for (int k = 0; k < music::eval_song_count(); ++k)
+        if (std::string(music::eval_song_name(k)) == name) return k;
+    return -1;
+}
+
+std::vector<float> floats(const std::vector<int16_t>& pcm) {
+    std::vector<float> s(pcm.size());
+    for (size_t i = 0; i < pcm.size(); ++i) s[i] = pcm[i] / 32768.0f;
+    return s;
+}
+
+} // namespace
+
+TEST(Tempo, HardStylesGetTheTappedTempoAndAGridThatHolds) {
+    // A fast metal song is neither refused nor halved, a ballad under a busy hi-hat is not
+    // doubled, a half-time feel keeps its tempo, and a quiet intro does not start the grid.
+    for (const char* name : {"thrash-196", "metal-176", "ballad-64", "half-time-76", "quiet-intro-124"}) {
+        SCOPED_TRACE(name);
+        int k = song_index(name);
+        ASSERT_GE(k, 0);
+        music::eval_song song = music::render_eval_song(k);
+        std::vector<float> s = floats(song.pcm);
+        beat_grid g;
+        std::string error;
+        ASSERT_TRUE(find_beats(s.data(), s.size(), music::sample_rate, 0, -1, &g, &error)) << error;
+        EXPECT_NEAR(g.bpm, song.bpm, 0.01 * song.bpm);
+        EXPECT_NEAR(g.origin, song.first_beat, 0.02);
+        // Every beat of the song, to its end, lies within an eighth of a beat of the grid.
+        const double seconds = (double)s.size() / music::sample_rate, period = 60.0 / song.bpm;
+        double worst = 0;
+        for (double t = fmod(song.first_beat, period); t < seconds; t += period) {
+            double x = (t - g.origin) * g.bpm / 60.0;
+            worst = std::max(worst, fabs(x - nearbyint(x)));
+        }
+        EXPECT_LT(worst, 0.125);
+        EXPECT_LT(g.drift, 0.125);
+        EXPECT_GT(g.grid_windows, 0);
+        // The drift measure sees a grid 1 % off, which slides a beat over a hundred.
+        onset_envelope env = onset_strength(s.data(), s.size(), music::sample_rate);
+        int windows = 0;
+        EXPECT_GE(grid_drift(env, g.bpm * 1.01, g.origin, &windows), 0.125);
+    }
+}
+
+TEST(Tempo, SoundWithoutAPulseIsRefusedWithTheWayOut) {
+    const uint32_t rate = 22050;
+    const size_t n = 20 * rate;
+    std::vector<float> noise(n), drone(n), silence(n, 0.0f);
+    music::noise_source src(7);
+    for (size_t i = 0; i < n; ++i) {
+        noise[i] = 0.3f * src.next();
+        drone[i] = 0.3f * (float)(sin(2 * M_PI * 110.0 * i / rate) + 0.5 * sin(2 * M_PI * 164.8 * i / rate));
+    }
+    const char* names[] = {"noise", "drone", "silence"};
+    int k = 0;
+    for (const auto* s : {&noise, &drone, &silence}) {
+        SCOPED_TRACE(names[k++]);
+        beat_grid g;
+        std::string error;
+        EXPECT_FALSE(find_beats(s->data(), s->size(), rate, 0, -1, &g, &error)) << g.bpm << " bpm, pulse " << g.clarity;
+        EXPECT_NE(error.find("no steady beat"), std::string::npos) << error;
+        EXPECT_NE(error.find("--bpm"), std::string::npos) << error;
+        // With the tempo given, the same sound packs.
+        EXPECT_TRUE(find_beats(s->data(), s->size(), rate, 120, -1, &g, &error)) << error;
+        EXPECT_EQ(g.bpm, 120);
+    }
+}
+
+TEST(PackAudio, FormatsLibsndfileLacksAreDecodedByFfmpeg) {
+    if (system("command -v ffmpeg >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg on PATH";
+    click_track t;
+    t.seconds = 6;
+    t.rate = 44100;
+    t.channels = 2;
+    temp_path wav(".wav"), m4a(".m4a"), junk(".m4a");
+    ASSERT_TRUE(write_click_file(wav.path, t, SF_FORMAT_WAV | SF_FORMAT_PCM_16));
+    std::string convert = "ffmpeg -nostdin -loglevel error -y -i '" + wav.path + "' -c:a aac -b:a 128k '" + m4a.path + "'";
+    ASSERT_EQ(system(convert.c_str()), 0);
+    std::vector<float> s;
+    uint32_t rate = 0;
+    std::string error;
+    ASSERT_TRUE(read_audio_mono(m4a.path, &s, &rate, &error)) << error;
+    EXPECT_EQ(rate, 44100u);
+    // AAC adds priming and padding of about a frame; the clicks are still where they were.
+    EXPECT_NEAR((double)s.size(), 6.0 * 44100, 4096);
+    beat_grid g;
+    std::vector<float> r;
+    ASSERT_TRUE(resample_audio(s, rate, 22050, &r, &error)) << error;
+    ASSERT_TRUE(find_beats(r.data(), r.size(), 22050, 0, -1, &g, &error)) << error;
+    EXPECT_NEAR(g.bpm, t.bpm, 0.5);
+
+    // A file neither can read says so, with ffmpeg's reason.
+    FILE* f = fopen(junk.path.c_str(), "wb");
+    ASSERT_TRUE(f);
+    fputs("this is not audio at all\n", f);
+    fclose(f);
+    EXPECT_FALSE(read_audio_mono(junk.path, &s, &rate, &error));
+    EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
+    EXPECT_NE(error.find("ffmpeg"), std::string::npos) << error;
+}
