@@ -163,7 +163,7 @@ void compute_camera(const camera_input& in, camera_frame* out) {
     mat4_mul(out->view_projection, out->projection, out->view);
 }
 
-void direct_camera(int32_t w, int32_t h) {
+camera_input frame_camera_input(int32_t w, int32_t h) {
     camera_input in;
     in.t = cue.t;
     in.dance_phase = cue.dance_phase;
@@ -174,8 +174,10 @@ void direct_camera(int32_t w, int32_t h) {
     in.energy = cue.energy;
     for (int i = 0; i < 4; ++i) in.AU[i] = audio.AU[i];
     in.aspect = h > 0 ? (float)w / (float)h : 1.0f;
-    compute_camera(in, &camera);
+    return in;
 }
+
+void direct_camera(int32_t w, int32_t h) { compute_camera(frame_camera_input(w, h), &camera); }
 
 void reset_camera(int32_t w, int32_t h) {
     camera = camera_frame{};

@@ -30,18 +30,8 @@ std::string describe_frame_list(const describe_frames& frames) {
     for (float t : frames.times) {
         update_audio_features(t);
         update_cue(t);
-        camera_input in;
-        in.t = cue.t;
-        in.dance_phase = cue.dance_phase;
-        in.variant = cue.entry_variant;
-        in.kind = cue.entry_kind;
-        in.key = cue.entry_key;
-        in.eased = cue.eased_progress;
-        in.energy = cue.energy;
-        for (int i = 0; i < 4; ++i) in.AU[i] = audio.AU[i];
-        in.aspect = (float)frames.width / (float)frames.height;
         camera_frame cam;
-        compute_camera(in, &cam);
+        compute_camera(frame_camera_input(frames.width, frames.height), &cam);
 
         s += first ? "\n  {" : ",\n  {";
         first = false;

@@ -1,5 +1,7 @@
 #include "tools/pack.h"
 
+#include "tools/cli.h"
+
 #include <errno.h>
 #include <math.h>
 #include <stdio.h>
@@ -54,15 +56,7 @@ const char* const pack_usage =
 
 namespace {
 
-bool parse_number(const char* text, double* out) {
-    if (!text || !*text) return false;
-    char* end = nullptr;
-    errno = 0;
-    double v = strtod(text, &end);
-    if (errno || *end || !isfinite(v)) return false;
-    *out = v;
-    return true;
-}
+bool parse_number(const char* text, double* out) { return text && ::parse_number(std::string(text), out); }
 
 bool parse_whole(const char* text, long lo, long hi, int* out) {
     if (!text || !*text) return false;
