@@ -50,6 +50,7 @@ struct show_case {
     std::vector<frame_at> frames;
     bool scene = false; // the dancers with their patterns, the ornaments and the scene sprites
     bool scene_seen = true; // some frame shows the scene (else it lies outside what is sampled)
+    bool figure_warm = true; // the figure's programs warm before the first frame, else one a frame
 };
 
 // Pattern records that give the figure's pieces every pattern kind and projection.
@@ -91,7 +92,7 @@ std::vector<std::vector<uint8_t>> draw_frames(const show_case& c, bool fast) {
     ornament_built_phrase = -1; // each run builds its ornament sets afresh
     fast_programs_on = fast;
     fast_plan_programs();
-    if (fast) fast_figure_warm_all();
+    if (fast && c.figure_warm) fast_figure_warm_all();
     std::vector<std::vector<uint8_t>> out;
     for (const frame_at& f : c.frames) {
         cue.t = f.t;
@@ -235,7 +236,17 @@ std::vector<show_case> cases() {
         c.frames = {{32.5f, 65.0f}, {33.0f, 66.0f}, {34.0f, 68.0f}, {48.2f, 96.5f}, {49.0f, 98.0f}, {55.0f, 110.0f}};
         v.push_back(c);
     }
-    // The same with the scene drawn over the background.
+    // The same with the scene drawn over the background (the first case while the figure's
+    // programs are cold).
+    {
+        // The figure's programs warming one a frame: the pieces whose program is not warm yet
+        // draw with the general program in the same frames as the others.
+        show_case c = {"scene_warming", 0.5f, {0.4f, 0.6f, 0.2f, 0.3f}, {}, {}, {}, {}, {}};
+        for (int i = 0; i < 6; ++i) c.frames.push_back({0.5f * (float)i, (float)i});
+        c.scene = true;
+        c.figure_warm = false;
+        v.push_back(c);
+    }
     {
         show_case c = {"scene", 0.5f, {0.4f, 0.6f, 0.2f, 0.3f}, {}, {}, {}, {}, {}};
         c.frames = {{5.0f, 10.0f}, {10.5f, 21.0f}, {12.5f, 25.0f}};
