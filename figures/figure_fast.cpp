@@ -2,7 +2,6 @@
 
 #include <stddef.h>
 #include <stdint.h>
-#include <stdio.h>
 
 #include "audio/features.h"
 #include "core/beat_clock.h"
@@ -64,9 +63,21 @@ figure_program_fast& program_of(int p) {
 }
 
 void build(figure_program_fast& fp, int kind, int projection, int texture) {
+    // "#define KIND k\n#define PROJ p\n#define HASTEX x\n", written without the C library
     char defines[64];
-    snprintf(defines, sizeof defines, "#define KIND %d\n#define PROJ %d\n#define HASTEX %d\n", kind, projection,
-             texture);
+    int n = 0;
+    auto text = [&](const char* t) {
+        while (*t) defines[n++] = *t++;
+    };
+    text("#define KIND ");
+    if (kind >= 10) defines[n++] = (char)('0' + kind / 10);
+    defines[n++] = (char)('0' + kind % 10);
+    text("\n#define PROJ ");
+    defines[n++] = (char)('0' + projection);
+    text("\n#define HASTEX ");
+    defines[n++] = (char)('0' + texture);
+    text("\n");
+    defines[n] = 0;
     const char* fragment[3] = {"#version 330 core\n", defines, shader_figure_fast_frag};
     for (GLint& l : fp.gl.loc) l = -1;
     fp.gl.name = build_program(shader_figure_vert, 3, fragment);
