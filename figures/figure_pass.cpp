@@ -10,7 +10,9 @@
 #include "core/pose.h"
 #include "data/index_slots.h"
 #include "data/scene.h"
+#include "figures/figure_fast.h"
 #include "looks/palette.h"
+#include "render/fast_programs.h"
 #include "render/programs.h"
 #include "render/shader_sources.h"
 #include "render/slots.h"
@@ -79,6 +81,7 @@ static void set3(GLint l, const float* v) {
 }
 
 void draw_figure() {
+    if (fast_programs_on) return fast_draw_figure();
     const GLint* loc = figure_program.loc;
     const GLint* loc2 = figure_uniforms_second;
     const float phase = cue.dance_phase;

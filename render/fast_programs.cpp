@@ -6,6 +6,7 @@
 #include "core/beat_clock.h"
 #include "core/compositor.h"
 #include "core/show.h"
+#include "figures/figure_fast.h"
 #include "looks/palette.h"
 #include "render/passes.h"
 #include "render/slots.h"
@@ -20,6 +21,7 @@ extern const char shader_post_fast_vert[];
 extern const char shader_post_fast_frag[];
 
 bool fast_programs_on = true;
+bool fast_warmed_this_frame;
 
 namespace {
 
@@ -262,6 +264,7 @@ const gl_program* fast_post_program(int effect) {
 }
 
 void fast_plan_programs() {
+    fast_figure_plan();
     warm_count_planned = 0;
     warm_next = 0;
     float last_beat = (show.show_length + 0.3f - show.beat_origin) * show.beats_per_second;
@@ -300,6 +303,7 @@ void fast_plan_programs() {
 }
 
 bool fast_warm_step(int w, int h) {
+    fast_warmed_this_frame = false;
     if (!fast_programs_on) return false;
     while (warm_next < warm_count_planned && is_warm(warm_plan[warm_next])) ++warm_next;
     if (warm_next >= warm_count_planned) return false;
@@ -311,6 +315,7 @@ bool fast_warm_step(int w, int h) {
     if (busy && e.beat > cue.beat + 2.0f && e.kind != kind_background) return false;
     warm(e, w, h);
     ++warm_next;
+    fast_warmed_this_frame = true;
     return true;
 }
 
@@ -415,4 +420,24 @@ void fast_cover_pass(int w, int h) {
     glDisable(GL_BLEND);
     if (cover.full_cover) full_cover_extras(w, h, cue.phrase, cover.b);
     glEnable(GL_DEPTH_TEST);
+}
+
+namespace {
+bool scene_scissored;
+}
+
+void fast_scene_scissor_begin(int w, int h) {
+    scene_scissored = false;
+    if (!fast_programs_on) return;
+    int box[4];
+    fast_background_box(w, h, box);
+    if (box[2] == w && box[3] == h) return;
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(box[0], box[1], box[2], box[3]);
+    scene_scissored = true;
+}
+
+void fast_scene_scissor_end() {
+    if (scene_scissored) glDisable(GL_SCISSOR_TEST);
+    scene_scissored = false;
 }

@@ -30,6 +30,8 @@ void fast_plan_programs();
 // Warms at most one program of the plan, drawing it into a 1 x 1 box at the bottom-left pixel:
 // at the start of a frame, before the frame's clear. Returns true when it warmed one.
 bool fast_warm_step(int w, int h);
+// Whether this frame's warm step warmed a program (the figure's warm-up then waits a frame).
+extern bool fast_warmed_this_frame;
 
 // How many programs the plan holds and how many of them are warm (for tests and measurements).
 int fast_planned_count();
@@ -51,3 +53,10 @@ void fast_cover_pass(int w, int h);
 // The box (x, y, width, height in pixels) outside which no background pixel can reach the
 // finished frame, for the frame's values; width 0: none can. Exposed for the tests.
 void fast_background_box(int w, int h, int box[4]);
+
+// The scene drawn over the background (figure, ornaments, scene sprites) shows no more than
+// the background does: with the specialised programs these passes draw inside the same box
+// (nothing where an opaque cover hides the whole scene; the whole frame in an echo phrase).
+// Begin sets the scissor box, end takes it away again; both do nothing on the reference path.
+void fast_scene_scissor_begin(int w, int h);
+void fast_scene_scissor_end();

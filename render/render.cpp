@@ -61,11 +61,13 @@ void render_frame(int w, int h) {
     step_done(render_step_clear);
     background_pass(w, h);
     step_done(render_step_background);
+    fast_scene_scissor_begin(w, h);
     figure_pass(w, h);
     step_done(render_step_figure);
     ornament_pass(w, h);
     step_done(render_step_ornaments);
     scene_sprite_pass(w, h);
+    fast_scene_scissor_end();
     step_done(render_step_scene_sprites);
     post_pass(w, h);
     step_done(render_step_post);

@@ -2,7 +2,10 @@
 // render_frame, once with the general programs and their original GL state (the reference) and
 // once with the specialised programs, warm-up draws, skipped blending and the scissored
 // background, compared pixel by pixel. Every background pattern, picture, mask and post effect,
-// wipes in and out, full covers (where the background is cut to a box) and the closing glow.
+// wipes in and out, full covers (where the background is cut to a box) and the closing glow;
+// then the same with the figure (every surface pattern and projection, index textures), the
+// ornaments and the scene sprites, cut to the background's box under a full cover, whole in an
+// echo phrase, and the emblem over a full cover.
 #include <stdio.h>
 #include <string.h>
 
@@ -14,13 +17,18 @@
 
 #include "audio/features.h"
 #include "core/beat_clock.h"
+#include "core/camera.h"
 #include "core/show.h"
+#include "figures/figure_fast.h"
+#include "figures/ornaments_gl.h"
 #include "gl_fixture.h"
 #include "looks/palette.h"
 #include "looks/patterns.h"
 #include "render/fast_programs.h"
 #include "render/passes.h"
+#include "render/programs.h"
 #include "render/render.h"
+#include "render/slots.h"
 #include "render/textures.h"
 
 namespace {
@@ -40,7 +48,25 @@ struct show_case {
     int effect[6];             // per phrase 0 to 5
     int cover[6], shape[6], style[6];
     std::vector<frame_at> frames;
+    bool scene = false; // the dancers with their patterns, the ornaments and the scene sprites
+    bool scene_seen = true; // some frame shows the scene (else it lies outside what is sampled)
+    bool figure_warm = true; // the figure's programs warm before the first frame, else one a frame
 };
+
+// Pattern records that give the figure's pieces every pattern kind and projection.
+void set_scene_records() {
+    memset(pattern_records, 0, sizeof pattern_records);
+    for (int p = 0; p < piece_count; ++p) {
+        int cls = piece_class[p];
+        if (cls == 0) continue;
+        float* r = pattern_records[p];
+        r[0] = (float)(1 + (p * 5) % 12);
+        r[1] = 3.0f / piece_size_divisor[p];
+        r[2] = cls == 2 ? 0.0f : cls == 3 ? 1.0f : (float)(1 + p % 2);
+        r[3] = p % 3 == 0 ? 0.0f : 0.4f;
+        r[4] = (float)(p % 4), r[5] = (float)((p + 1) % 4), r[6] = (float)((p + 2) % 4);
+    }
+}
 
 void PrintTo(const show_case& c, std::ostream* os) { *os << c.name; }
 
@@ -59,8 +85,14 @@ std::vector<std::vector<uint8_t>> draw_frames(const show_case& c, bool fast) {
         phrase_cover_style[p] = (uint8_t)c.style[p];
     }
     compositor.echo_reset = true;
+    if (c.scene)
+        set_scene_records();
+    else
+        memset(pattern_records, 0, sizeof pattern_records);
+    ornament_built_phrase = -1; // each run builds its ornament sets afresh
     fast_programs_on = fast;
     fast_plan_programs();
+    if (fast && c.figure_warm) fast_figure_warm_all();
     std::vector<std::vector<uint8_t>> out;
     for (const frame_at& f : c.frames) {
         cue.t = f.t;
@@ -69,6 +101,17 @@ std::vector<std::vector<uint8_t>> draw_frames(const show_case& c, bool fast) {
         cue.dance_phase = dance_phase_of(f.beat);
         audio.time = f.t;
         audio.beat = f.beat;
+        if (c.scene) {
+            // a wide view of both groups, as the camera plan's first entries give it
+            cue.entry_variant = -1;
+            cue.entry_kind = 0;
+            cue.entry_key = 17;
+            cue.eased_progress = 0.5f;
+            cue.energy = 0.5f;
+            direct_camera(fb_width, fb_height);
+        } else {
+            reset_camera(fb_width, fb_height);
+        }
         render_frame(fb_width, fb_height);
         std::vector<uint8_t> frame((size_t)fb_width * fb_height * 4);
         read_rgba(fb_width, fb_height, frame.data());
@@ -91,6 +134,12 @@ class FastPrograms : public ::testing::TestWithParam<show_case> {
         upload_pattern_texture(0, scratch.data());
         pattern_choices[0] = saved;
         pattern_choice_count = saved_count;
+        look_up_figure_second(); // start-up does it once the pattern records exist
+        if (!ornaments_enabled) {
+            init_ornaments();
+            make_sprites();
+            build_sprite_program();
+        }
     }
     void SetUp() override { ASSERT_TRUE(gl_ready()) << gl_why_not(); }
     void TearDown() override {
@@ -100,6 +149,8 @@ class FastPrograms : public ::testing::TestWithParam<show_case> {
         reset_palette();
         audio = audio_frame{};
         reset_show_values();
+        memset(pattern_records, 0, sizeof pattern_records);
+        reset_camera(fb_width, fb_height);
     }
 };
 
@@ -108,6 +159,17 @@ TEST_P(FastPrograms, DrawTheGeneralProgramsPixels) {
     std::vector<std::vector<uint8_t>> reference = draw_frames(c, false);
     std::vector<std::vector<uint8_t>> fast = draw_frames(c, true);
     ASSERT_EQ(reference.size(), fast.size());
+    if (c.scene && c.scene_seen) {
+        // the scene is in view: the first frame is not the frame without it
+        show_case bare = c;
+        bare.scene = false;
+        std::vector<std::vector<uint8_t>> without = draw_frames(bare, false);
+        int scene_pixels = 0;
+        for (size_t i = 0; i < without.size(); ++i)
+            for (size_t p = 0; p < without[i].size(); p += 4)
+                scene_pixels += memcmp(&without[i][p], &reference[i][p], 3) != 0;
+        EXPECT_GT(scene_pixels, fb_width * fb_height / 50);
+    }
     for (size_t i = 0; i < reference.size(); ++i) {
         SCOPED_TRACE("frame at beat " + std::to_string(c.frames[i].beat));
         int differing = 0, largest = 0;
@@ -172,6 +234,52 @@ std::vector<show_case> cases() {
         show_case c = {"kaleidoscope", 0.3f, {0.4f, 0.6f, 0.2f, 0.3f}, {0, 0, 2, 3}, {0, 0, 2, 2},
                        {0, 0, 1, 5}, {0, 0, 1, 0}, {}};
         c.frames = {{32.5f, 65.0f}, {33.0f, 66.0f}, {34.0f, 68.0f}, {48.2f, 96.5f}, {49.0f, 98.0f}, {55.0f, 110.0f}};
+        v.push_back(c);
+    }
+    // The same with the scene drawn over the background (the first case while the figure's
+    // programs are cold).
+    {
+        // The figure's programs warming one a frame: the pieces whose program is not warm yet
+        // draw with the general program in the same frames as the others.
+        show_case c = {"scene_warming", 0.5f, {0.4f, 0.6f, 0.2f, 0.3f}, {}, {}, {}, {}, {}};
+        for (int i = 0; i < 6; ++i) c.frames.push_back({0.5f * (float)i, (float)i});
+        c.scene = true;
+        c.figure_warm = false;
+        v.push_back(c);
+    }
+    {
+        show_case c = {"scene", 0.5f, {0.4f, 0.6f, 0.2f, 0.3f}, {}, {}, {}, {}, {}};
+        c.frames = {{5.0f, 10.0f}, {10.5f, 21.0f}, {12.5f, 25.0f}};
+        c.scene = true;
+        v.push_back(c);
+    }
+    const int scene_covers[3][2] = {{0, 0}, {1, 1}, {6, 2}};
+    const char* scene_cover_names[3] = {"scene_julia_iris", "scene_mandelbrot_star", "scene_checker_diamonds"};
+    for (int i = 0; i < 3; ++i) {
+        show_case c = cover_case(scene_cover_names[i], scene_covers[i][0], scene_covers[i][1], 0.4f);
+        c.frames.push_back({16.0f, 32.2f}); // the wipe-in's end: the cover grows over the scene
+        c.scene = true;
+        v.push_back(c);
+    }
+    {
+        show_case c = {"scene_echo_under_cover", 0.1f, {0.4f, 0.6f, 0.2f, 0.3f}, {0, 1}, {0, 2}, {0, 2}, {0, 0}, {}};
+        c.frames = {{15.0f, 30.0f}, {16.0f, 32.5f}, {16.5f, 33.5f}, {18.0f, 36.0f}, {21.0f, 42.0f}};
+        c.scene = true;
+        v.push_back(c);
+    }
+    {
+        show_case c = {"scene_kaleidoscope", 0.3f, {0.4f, 0.6f, 0.2f, 0.3f}, {0, 0, 2, 3}, {0, 0, 2, 2},
+                       {0, 0, 1, 5}, {0, 0, 1, 0}, {}};
+        c.frames = {{32.5f, 65.0f}, {34.0f, 68.0f}, {49.0f, 98.0f}};
+        c.scene = true;
+        c.scene_seen = false; // the wedge the kaleidoscope samples misses the dancers here
+        v.push_back(c);
+    }
+    {
+        show_case c = {"scene_closing_glow", 0.9f, {0.5f, 0.6f, 0.2f, 0.3f}, {}, {0, 0, 2, 0}, {0, 0, 3, 1},
+                       {0, 0, 1, 3}, {}};
+        c.frames = {{190.0f, 84.0f}, {191.0f, 95.5f}};
+        c.scene = true;
         v.push_back(c);
     }
     return v;
