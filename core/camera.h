@@ -29,9 +29,9 @@ struct camera_input {
 
 // Computes the camera for one frame into out.
 void compute_camera(const camera_input& in, camera_frame* out);
-// The frame loop's call: the camera for the current cue and audio values (core/beat_clock.h,
-// audio/features.h) on a w x h screen, into `camera`.
-void direct_camera(int32_t w, int32_t h);
+// The frame loop's call: the camera for the current cue (core/beat_clock.h) and the frame's
+// audio values AU (audio/features.h) on a w x h screen, into `camera`.
+void direct_camera(int32_t w, int32_t h, const float AU[4]);
 // The camera before the first frame is directed: identity view, the start-up projection.
 void reset_camera(int32_t w, int32_t h);
 

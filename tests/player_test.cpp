@@ -11,10 +11,12 @@
 #include "audio/decode.h"
 #include "core/beat_clock.h"
 #include "core/payload.h"
-#include "core/player.h"
+#include "player/player.h"
 #include "core/show.h"
-#include "core/startup.h"
+#include "player/startup.h"
 #include "payload_fixture.h"
+#include "platform/linux/linux_rules.h"
+#include "platform/win/win_rules.h"
 
 TEST(ShowTimeLinux, FromAudioPositionOrClock) {
     const float length = 10.0f;

@@ -16,6 +16,7 @@
 #include "core/rng.h"
 #include "core/show.h"
 #include "looks/palette.h"
+#include "platform/linux/linux_rules.h"
 #include "platform/offscreen/offscreen_player.h"
 #include "render/gl_api.h"
 #include "render/passes.h"

@@ -22,7 +22,9 @@
 #include "core/payload.h"
 #include "core/rng.h"
 #include "core/show.h"
+#include "platform/linux/linux_rules.h"
 #include "platform/offscreen/offscreen_player.h"
+#include "platform/payload_file.h"
 
 namespace fs = std::filesystem;
 

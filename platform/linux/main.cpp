@@ -3,10 +3,11 @@
 
 #include "audio/decode.h"
 #include "core/payload.h"
-#include "core/player.h"
+#include "player/player.h"
 #include "core/rng.h"
 #include "core/show.h"
 #include "platform/linux/linux_platform.h"
+#include "platform/linux/linux_rules.h"
 #include "render/gl_api.h"
 #include "render/render.h"
 

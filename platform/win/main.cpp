@@ -2,9 +2,10 @@
 // The program has no C runtime start-up: win_entry is its entry point (see CMakeLists.txt).
 #include "audio/decode.h"
 #include "core/payload.h"
-#include "core/player.h"
+#include "player/player.h"
 #include "core/show.h"
 #include "platform/win/win_platform.h"
+#include "platform/win/win_rules.h"
 #include "render/gl_api.h"
 #include "render/passes.h"
 #include "render/render.h"

@@ -1,4 +1,4 @@
-#include "core/player.h"
+#include "player/player.h"
 
 #include "audio/decode.h"
 #include "audio/features.h"
@@ -6,7 +6,7 @@
 #include "core/camera.h"
 #include "core/payload.h"
 #include "core/show.h"
-#include "core/startup.h"
+#include "player/startup.h"
 
 int32_t screen_width = 1920;
 int32_t screen_height = 1080;
@@ -40,7 +40,7 @@ int player_start(const player_parts& parts) {
 void player_frame(const player_parts& parts, float t) {
     update_audio_features(t);
     update_cue(t);
-    direct_camera(screen_width, screen_height);
+    direct_camera(screen_width, screen_height, audio.AU);
     parts.draw_frame(screen_width, screen_height);
     parts.present();
     ++frames_presented;
@@ -56,19 +56,4 @@ int run_player(const player_parts& parts) {
         if (show_over(t)) return player_status_ok;
         player_frame(parts, t);
     }
-}
-
-float show_time_linux(bool audio_running, float now, float audio_start, uint32_t frames_written,
-                      uint32_t frames_total, float show_length) {
-    if (!audio_running) return now;
-    float t = now - audio_start - 0.1f;
-    if (frames_written >= frames_total && t > show_length) return show_length + 1.0f;
-    return t > 0.0f ? t : 0.0f;
-}
-
-float show_time_win(bool position_in_samples, uint32_t position, uint32_t frames_total, uint32_t sample_rate,
-                    float show_length, float now) {
-    if (!position_in_samples || sample_rate == 0) return now;
-    if ((uint64_t)position + 1 >= frames_total) return show_length + 1.0f;
-    return (float)position / (float)sample_rate;
 }

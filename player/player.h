@@ -7,7 +7,7 @@
 struct startup_hooks;
 
 // The start-up sequence, in order: open the window, resolve the GL entry points, the early GL
-// set-up (what does not depend on the seed), the seeded choices (core/startup.h: seeding,
+// set-up (what does not depend on the seed), the seeded choices (player/startup.h: seeding,
 // payload, palette, track, decoding, plans, patterns, ornaments, sprites), the late GL set-up
 // (cover and post programs, initial GL state, projection), then start the audio.
 struct player_parts {
@@ -51,16 +51,3 @@ int run_player(const player_parts& parts);
 // show_time are not called.
 int player_start(const player_parts& parts);
 void player_frame(const player_parts& parts, float t);
-
-// Linux show time. With audio running: now - audio_start - 0.1 (the output latency), held at 0
-// before that, and show_length + 1 once every frame has been handed to the device and the
-// time has passed show_length. Without audio: the clock itself.
-float show_time_linux(bool audio_running, float now, float audio_start, uint32_t frames_written,
-                      uint32_t frames_total, float show_length);
-
-// Windows show time. While the wave device plays and its position query answered in samples:
-// show_length + 1 once it reports the last sample (position + 1 >= frames_total), else the
-// position in seconds. In every other case (no audio, the query failed or answered in another
-// unit) the clock.
-float show_time_win(bool position_in_samples, uint32_t position, uint32_t frames_total, uint32_t sample_rate,
-                    float show_length, float now);
