@@ -13,6 +13,7 @@ int32_t screen_height = 1080;
 uint32_t frames_presented = 0;
 
 int player_start(const platform_services& platform, const renderer& drawing) {
+    if (drawing.set_closing_glow) drawing.set_closing_glow(platform.closing_glow);
     // Window and context; the screen size is known afterwards.
     int status = platform.open_window(&screen_width, &screen_height);
     if (status != 0) return status;

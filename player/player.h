@@ -24,6 +24,9 @@ struct platform_services {
     bool (*poll_events)();                                // each frame first: false on a stop request
     float (*show_time)();                                 // each frame: the show time
     void (*present)();                                    // each frame last
+    // Whether the cover's fractal glows through in the show's closing seconds: the Linux and
+    // offscreen players let it, the Windows player does not.
+    bool closing_glow;
 };
 
 // What the sequence draws with: the GL set-up around the seeded choices and the frame.
@@ -32,6 +35,7 @@ struct renderer {
     void (*fill_startup_hooks)(startup_hooks*); // pattern upload, figure lookups, ornaments, sprites
     void (*init_late)(int32_t width, int32_t height); // late GL set-up
     void (*draw_frame)(int32_t width, int32_t height);
+    void (*set_closing_glow)(bool on); // before the start-up: the build's closing-glow rule
 };
 
 // Screen size once the window is open (1920 x 1080 until then).

@@ -34,6 +34,7 @@ float show_time() {
 const platform_services linux_services = {
     linux_open_window, resolve_gl,     seed_value,  load_show_payload, decode_track,
     linux_start_audio, linux_poll_events, show_time, linux_present,
+    true, // the closing glow
 };
 
 } // namespace

@@ -49,6 +49,7 @@ void present() {}
 
 const platform_services offscreen_services = {
     open_window, resolve_gl, seed_value, load_payload, decode_track, keep_audio, nullptr, nullptr, present,
+    true, // the closing glow, as on Linux
 };
 
 } // namespace

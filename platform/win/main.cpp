@@ -7,7 +7,6 @@
 #include "platform/win/win_platform.h"
 #include "platform/win/win_rules.h"
 #include "render/gl_api.h"
-#include "render/passes.h"
 #include "render/renderer.h"
 
 namespace {
@@ -34,13 +33,12 @@ float show_time() {
 const platform_services win_services = {
     win_open_window, resolve_gl, win_seed_value, win_load_show_payload, decode_track,
     start_audio,     win_poll_events, show_time, win_present,
+    false, // the Windows show lets no fractal glow through in its closing seconds
 };
 
 } // namespace
 
 extern "C" void win_entry() {
-    // The Windows show lets no fractal glow through in its closing seconds.
-    cover_last_glow = false;
     run_player(win_services, gl_renderer);
     win_exit();
 }
