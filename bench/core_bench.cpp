@@ -11,7 +11,7 @@
 #include "core/pose.h"
 #include "core/payload.h"
 #include "core/show.h"
-#include "core/startup.h"
+#include "player/startup.h"
 #include "payload_fixture.h"
 
 namespace {

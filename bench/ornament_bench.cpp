@@ -8,9 +8,9 @@
 #include <chrono>
 #include <vector>
 
-#include "core/ornaments.h"
+#include "looks/ornaments.h"
 #include "core/rng.h"
-#include "core/startup.h"
+#include "player/startup.h"
 
 int main(int argc, char** argv) {
     int seeds = argc > 1 ? atoi(argv[1]) : 100;

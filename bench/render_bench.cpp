@@ -22,9 +22,9 @@
 #include "core/beat_clock.h"
 #include "core/camera.h"
 #include "core/compositor.h"
-#include "core/overlays.h"
+#include "player/overlays.h"
 #include "looks/sprites.h"
-#include "core/player.h"
+#include "player/player.h"
 #include "core/show.h"
 #include "looks/palette.h"
 #include "platform/offscreen/offscreen_player.h"
@@ -225,7 +225,7 @@ int main(int argc, char** argv) {
         // The figure pass alone (48 draws) with the camera of the show's first entry, and the
         // background pass followed by it.
         at_base();
-        direct_camera(w, h);
+        direct_camera(w, h, audio.AU);
         add("figure pass: 48 pieces, camera of the first entry", si, time_ms(clear, [&] { figure_pass(w, h); }));
         add("background and figure passes", si, time_ms(nothing, [&] {
                 clear();
@@ -263,7 +263,7 @@ int main(int argc, char** argv) {
             plan.restore();
             update_audio_features(t);
             update_cue(t);
-            direct_camera(w, h);
+            direct_camera(w, h, audio.AU);
         };
         at_time(time_of_beat(40));
         add("ornaments (29 slots, mid-phrase)", si, time_ms(clear, [&] { ornament_pass(w, h); }));

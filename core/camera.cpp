@@ -4,7 +4,6 @@
 #include <math.h>
 #include <string.h>
 
-#include "audio/features.h"
 #include "core/beat_clock.h"
 #include "core/compositor.h"
 #include "core/pose.h"
@@ -163,7 +162,7 @@ void compute_camera(const camera_input& in, camera_frame* out) {
     mat4_mul(out->view_projection, out->projection, out->view);
 }
 
-camera_input frame_camera_input(int32_t w, int32_t h) {
+camera_input frame_camera_input(int32_t w, int32_t h, const float AU[4]) {
     camera_input in;
     in.t = cue.t;
     in.dance_phase = cue.dance_phase;
@@ -172,12 +171,12 @@ camera_input frame_camera_input(int32_t w, int32_t h) {
     in.key = cue.entry_key;
     in.eased = cue.eased_progress;
     in.energy = cue.energy;
-    for (int i = 0; i < 4; ++i) in.AU[i] = audio.AU[i];
+    for (int i = 0; i < 4; ++i) in.AU[i] = AU[i];
     in.aspect = h > 0 ? (float)w / (float)h : 1.0f;
     return in;
 }
 
-void direct_camera(int32_t w, int32_t h) { compute_camera(frame_camera_input(w, h), &camera); }
+void direct_camera(int32_t w, int32_t h, const float AU[4]) { compute_camera(frame_camera_input(w, h, AU), &camera); }
 
 void reset_camera(int32_t w, int32_t h) {
     camera = camera_frame{};

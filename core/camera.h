@@ -29,11 +29,11 @@ struct camera_input {
 
 // Computes the camera for one frame into out.
 void compute_camera(const camera_input& in, camera_frame* out);
-// The camera's inputs for the frame the beat clock and the audio values were last updated to
-// (core/beat_clock.h, audio/features.h), on a w x h screen.
-camera_input frame_camera_input(int32_t w, int32_t h);
+// The camera's inputs for the frame the beat clock was last updated to (core/beat_clock.h)
+// with the frame's audio values AU (audio/features.h), on a w x h screen.
+camera_input frame_camera_input(int32_t w, int32_t h, const float AU[4]);
 // The frame loop's call: the camera of those inputs, into `camera`.
-void direct_camera(int32_t w, int32_t h);
+void direct_camera(int32_t w, int32_t h, const float AU[4]);
 // The camera before the first frame is directed: identity view, the start-up projection.
 void reset_camera(int32_t w, int32_t h);
 

@@ -2,7 +2,6 @@
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
-#include <stdio.h>
 
 enum : uint32_t {
     payload_trailer_size = 12,
@@ -61,21 +60,14 @@ bool check_payload_trailer(const uint8_t trailer[12], uint64_t file_length, uint
 // Sets payload_bytes and track_count from the signed count at offset 0.
 void publish_payload(uint8_t* buffer, uint32_t bytes_read);
 
-// The file a Linux player reads: TAVRIN_SELF when set and not empty, else /proc/self/exe.
-const char* linux_payload_path(const char* tavrin_self);
+// Resets the loader's state before a load: no chosen track, no tracks.
+void payload_loader_start();
 
-// Opens `path` for reading only when it is a regular file, without ever waiting on it: a FIFO
-// (whose open would block until a writer comes), a device, a socket or a folder is refused.
-// Null when refused or not openable; *why (optional) then says why in a few words.
-FILE* open_regular_file(const char* path, const char** why = nullptr);
+// Reading a payload from a named file, and the Linux player's own file: platform/payload_file.h
+// and platform/linux/linux_rules.h.
 
-// Loads with the Linux rules from a named file (size > 12, a full read of the payload).
-void load_show_payload_file(const char* path);
 // Loads with the Windows rules from a file held in memory: the size is taken as 32 bits and
 // the payload read may deliver fewer bytes than asked (`deliverable` caps what a read returns).
 void load_show_payload_bytes(const uint8_t* file, uint64_t file_length, uint64_t deliverable);
-// The player's step: the Linux rules over linux_payload_path(getenv("TAVRIN_SELF")).
-void load_show_payload();
-
 // Frees the buffer and resets the state (tools and tests; the player never frees it).
 void release_show_payload();

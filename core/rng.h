@@ -18,15 +18,5 @@ float hash01(uint32_t a, uint32_t b); // stateless, [0, 1)
 uint32_t rng_derived_begin(int32_t key);
 void rng_derived_end(uint32_t saved);
 
-// Seed text parsers. Each returns true and stores the value when a candidate exists.
-// Windows: the whole command line; any space followed by a digit starts a candidate, the last wins.
-bool seed_from_command_line_win(const char* command_line, uint32_t* value);
-// Linux: the bytes of /proc/self/cmdline (NUL-separated, first argument skipped);
-// the last argument that begins with a digit wins, read with strtoul in base 10.
-bool seed_from_cmdline_linux(const char* bytes, size_t length, uint32_t* value);
-// The same rule over an argument vector (argv[0] skipped).
-bool seed_from_args_linux(int argc, const char* const* argv, uint32_t* value);
-
-// Clock fallbacks when no argument qualifies.
-uint32_t clock_seed_linux(uint32_t seconds, uint32_t microseconds);
-uint32_t clock_seed_win(uint32_t tick_count, uint64_t performance_counter);
+// Where the seed value comes from (the command line, else the clock) is each build's own rule:
+// platform/linux/linux_rules.h and platform/win/win_rules.h.

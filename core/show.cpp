@@ -4,7 +4,6 @@
 #include <string.h>
 
 #include "core/rng.h"
-#include "looks/palette.h"
 
 // The defaults of a show without a track, from the start (reset_show_values restores them).
 show_values show = {2.0f, 0.0f, 16.0f, 20.0f, 0.0f, nullptr, 0, nullptr, 0};
@@ -89,13 +88,13 @@ const char* track_record_problem(const track_record& r, uint32_t bytes) {
 
 bool track_record_playable(const track_record& r, uint32_t bytes) { return !track_record_problem(r, bytes); }
 
-void choose_track() {
+void choose_track(float mood_x, float mood_y) {
     float best = 1.0e9f;
     int index = -1;
     for (int k = 0; k < track_count; ++k) {
         track_record r = read_track_record(payload, k);
-        float dx = r.mood_x - MOOD[0];
-        float dy = r.mood_y - MOOD[1];
+        float dx = r.mood_x - mood_x;
+        float dy = r.mood_y - mood_y;
         // Mood x (how lively) weighs more than mood y; the small jitter decides between tracks
         // at almost the same distance.
         float d = 1.3f * dx * dx + dy * dy;
@@ -135,9 +134,8 @@ float energy_at(float t) {
     return (float)show.energy[i] * 0.003921569f;
 }
 
-void build_show_plan() {
+void build_show_plan(float mood_x) {
     const float bar = (float)beats_per_bar / show.beats_per_second;
-    const float mood_x = MOOD[0];
     int b = 0;
     int previous_group = -1;
     int variant = 0;

@@ -98,10 +98,12 @@ extern uint8_t phrase_cover[phrase_capacity];
 extern uint8_t phrase_cover_shape[phrase_capacity];
 extern uint8_t phrase_cover_style[phrase_capacity];
 
-// Picks the record nearest to the mood point (one draw per record) and copies its values.
-void choose_track();
+// Picks the record nearest to the mood point (mood_x, mood_y: the palette's mood; one draw per
+// record) and copies its values.
+void choose_track(float mood_x, float mood_y);
 // The track's energy at show time t, 0..1; 0.5 without an energy list.
 float energy_at(float t);
-void build_show_plan();
+// The shot plan; mood_x (how lively the palette's mood is) leans every shot's liveliness.
+void build_show_plan(float mood_x);
 void build_phrase_plan(bool pattern_exists);
 void reset_plans();

@@ -1,6 +1,6 @@
 // The sprite pictures' directory: size, byte offset in the pixel block, kind, order key and
 // scale in the scene. The pictures themselves are drawn at build time (data/sprite_pictures_gen.cpp).
-#include "looks/sprites.h"
+#include "data/sprite_directory.h"
 
 const sprite_entry sprite_directory[sprite_count] = {
     {149, 256, 0, 2, 0, {0, 0}, 2.0f},      // sticker: a quaver

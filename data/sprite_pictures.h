@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "looks/sprites.h"
+#include "data/sprite_directory.h"
 
 // Draws every picture of the directory (data/sprite_directory.cpp) into `pixels` (sprite_pixel_bytes, 4-bit packed) and `palettes`; false
 // with a message when the font cannot be read.

@@ -3,8 +3,8 @@
 #include "audio/features.h"
 #include "core/beat_clock.h"
 #include "core/camera.h"
-#include "core/ornament_frame.h"
-#include "core/ornaments.h"
+#include "looks/ornament_frame.h"
+#include "looks/ornaments.h"
 #include "render/programs.h"
 #include "render/slots.h"
 

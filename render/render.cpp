@@ -2,7 +2,7 @@
 
 #include "core/camera.h"
 #include "core/compositor.h"
-#include "core/startup.h"
+#include "player/startup.h"
 #include "render/fast_programs.h"
 #include "render/passes.h"
 #include "render/programs.h"

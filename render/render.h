@@ -6,7 +6,7 @@
 //                                       name is missing (the Linux player then exits with 2)
 //   2. render_init_early()              figure program slot, background program and its vertex
 //                                       array, figure mesh slot, built-in index textures
-//   3. run_startup_choices(seed, hooks) (core/startup.h) with render_startup_hooks(&hooks) called
+//   3. run_startup_choices(seed, hooks) (player/startup.h) with render_startup_hooks(&hooks) called
 //                                       first: it fills upload_pattern and after_pattern_records
 //                                       and leaves the other hooks alone
 //   4. render_init_late(w, h)           cover and post programs, their vertex array, the initial

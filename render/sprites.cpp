@@ -1,13 +1,13 @@
 // The sprite pictures' textures and the three sprite passes: scene sprites, the full-cover
 // extras (emblem and circling sprites) and the overlays (title, closing cards). Where each
-// picture goes is decided in core/overlays.cpp.
+// picture goes is decided in player/overlays.cpp.
 #include <stdlib.h>
 
 #include "audio/features.h"
 #include "core/beat_clock.h"
 #include "core/camera.h"
-#include "core/ornaments.h"
-#include "core/overlays.h"
+#include "looks/ornaments.h"
+#include "player/overlays.h"
 #include "core/pose.h"
 #include "core/rng.h"
 #include "core/show.h"

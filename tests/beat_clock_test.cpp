@@ -2,7 +2,7 @@
 
 #include "core/beat_clock.h"
 #include "core/show.h"
-#include "core/startup.h"
+#include "player/startup.h"
 
 namespace {
 

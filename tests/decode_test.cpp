@@ -12,7 +12,7 @@
 #include "audio/mp3_decode.h"
 #include "core/payload.h"
 #include "core/show.h"
-#include "core/startup.h"
+#include "player/startup.h"
 #include "payload_fixture.h"
 #include "tools/describe.h"
 #include "tools/inspect.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "audio/features.h"
-#include "core/startup.h"
+#include "player/startup.h"
 #include "core/show.h"
 
 namespace {

@@ -13,7 +13,8 @@
 #include "core/payload.h"
 #include "core/pose.h"
 #include "core/show.h"
-#include "core/startup.h"
+#include "platform/payload_file.h"
+#include "player/startup.h"
 
 static const char* payload_path;
 static void load_payload() {
@@ -46,7 +47,7 @@ int main(int argc, char** argv) {
                frame, t, audio.beat, audio.AU[0], audio.AU[1], audio.AU[2], audio.AU[3], cue.dance_phase,
                cue.phrase, cue.current_entry, cue.entry_progress, cue.energy, cue.eased_progress, post.effect,
                post.k, cover.k, cover.draw ? 1 : 0, ease_elastic(cue.entry_progress), m[0], m[1], m[4], m[5]);
-        direct_camera(1280, 720);
+        direct_camera(1280, 720, audio.AU);
         vec3 all = figure_point(-1, -1, cue.dance_phase);
         printf("  camera %.9g %.9g %.9g points %.9g %.9g %.9g vp", camera.eye[0], camera.eye[1], camera.eye[2],
                all.x, all.y, all.z);

@@ -7,11 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include "core/ornament_frame.h"
-#include "core/ornaments.h"
+#include "looks/ornament_frame.h"
+#include "looks/ornaments.h"
 #include "core/pose.h"
 #include "core/rng.h"
-#include "core/startup.h"
+#include "player/startup.h"
 #include "looks/palette.h"
 
 namespace {

@@ -17,6 +17,7 @@
 #include "core/payload.h"
 #include "core/player_mark.h"
 #include "pack_fixture.h"
+#include "platform/payload_file.h"
 #include "tools/inspect.h"
 #include "tools/pack.h"
 

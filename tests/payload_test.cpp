@@ -3,6 +3,8 @@
 #include "core/payload.h"
 #include "core/show.h"
 #include "payload_fixture.h"
+#include "platform/linux/linux_rules.h"
+#include "platform/payload_file.h"
 
 namespace {
 

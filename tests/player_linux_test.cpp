@@ -30,6 +30,7 @@
 #include "core/payload.h"
 #include "core/show.h"
 #include "pack_fixture.h"
+#include "platform/payload_file.h"
 
 namespace {
 

@@ -11,10 +11,12 @@
 #include "audio/decode.h"
 #include "core/beat_clock.h"
 #include "core/payload.h"
-#include "core/player.h"
+#include "player/player.h"
 #include "core/show.h"
-#include "core/startup.h"
+#include "player/startup.h"
 #include "payload_fixture.h"
+#include "platform/linux/linux_rules.h"
+#include "platform/win/win_rules.h"
 
 TEST(ShowTimeLinux, FromAudioPositionOrClock) {
     const float length = 10.0f;
@@ -172,8 +174,8 @@ void fake_draw(int32_t w, int32_t h) {
     drawn_height = h;
 }
 
-player_parts fake_parts() {
-    player_parts p = {};
+platform_services fake_platform() {
+    platform_services p = {};
     p.open_window = fake_open_window;
     p.resolve_gl = fake_resolve_gl;
     p.seed_value = fake_seed;
@@ -183,6 +185,11 @@ player_parts fake_parts() {
     p.poll_events = fake_poll;
     p.show_time = fake_show_time;
     p.present = fake_present;
+    return p;
+}
+
+renderer fake_renderer() {
+    renderer p = {};
     p.init_early = fake_init_early;
     p.fill_startup_hooks = fake_fill_hooks;
     p.init_late = fake_init_late;
@@ -239,7 +246,7 @@ TEST_F(Player, StartupFailuresEndWithTheirStatusBeforeAnythingElse) {
         SetUp();
         window_status = c.window;
         entry_points_ok = c.entry_points;
-        EXPECT_EQ(run_player(fake_parts()), c.status);
+        EXPECT_EQ(run_player(fake_platform(), fake_renderer()), c.status);
         EXPECT_EQ(calls, c.calls);
         EXPECT_EQ(polls, 0);
     }
@@ -247,7 +254,7 @@ TEST_F(Player, StartupFailuresEndWithTheirStatusBeforeAnythingElse) {
 
 TEST_F(Player, WithoutPayloadTheDefaultShowRunsOnTheClockUntilPast16_3) {
     clock_times = {0.0f, 8.0f, 16.0f, 16.3f, nextafterf(16.3f, 20.0f), 17.0f};
-    EXPECT_EQ(run_player(fake_parts()), 0);
+    EXPECT_EQ(run_player(fake_platform(), fake_renderer()), 0);
     const std::vector<std::string> steps = {"window", "entry points", "programs", "hooks", "seed", "payload",
                                             "ornaments and sprites", "late programs"};
     EXPECT_EQ(without_frames(), steps); // no decoding, no audio
@@ -276,7 +283,7 @@ TEST_F(Player, AStopRequestEndsTheLoopBeforeTheFrameIsDrawn) {
         SetUp();
         clock_times = {0.5f, 0.6f, 0.7f, 0.8f};
         stop_at_poll = c.stop_at;
-        EXPECT_EQ(run_player(fake_parts()), 0);
+        EXPECT_EQ(run_player(fake_platform(), fake_renderer()), 0);
         EXPECT_EQ(frames_presented, c.frames) << c.stop_at;
         EXPECT_EQ(clock_next, (size_t)c.frames) << "the clock is not read after a stop request";
     }
@@ -294,7 +301,7 @@ TEST_F(Player, AudioStartsLastWithTheDecodedBufferAndTheRecordsRate) {
         stored_file = build_file(build_payload({t}));
         decode_gives_pcm = c.pcm;
         clock_times = {0.0f, 1.0f, 1.9f};
-        EXPECT_EQ(run_player(fake_parts()), 0);
+        EXPECT_EQ(run_player(fake_platform(), fake_renderer()), 0);
         std::vector<std::string> expected = {"window", "entry points", "programs", "hooks", "seed", "payload",
                                              "decode", "ornaments and sprites", "late programs"};
         if (c.audio) expected.push_back("audio");

@@ -16,8 +16,9 @@
 #include "audio/decode.h"
 #include "core/payload.h"
 #include "core/show.h"
-#include "core/startup.h"
+#include "player/startup.h"
 #include "platform/offscreen/offscreen_player.h"
+#include "platform/payload_file.h"
 #include "render/gl_api.h"
 
 namespace fs = std::filesystem;

@@ -3,6 +3,8 @@
 #include <string>
 
 #include "core/rng.h"
+#include "platform/linux/linux_rules.h"
+#include "platform/win/win_rules.h"
 
 TEST(Rng, WorkedValuesOfSeeds1And12345) {
     rng_seed(1);

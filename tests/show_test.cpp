@@ -4,7 +4,7 @@
 
 #include "core/rng.h"
 #include "core/show.h"
-#include "core/startup.h"
+#include "player/startup.h"
 #include "looks/palette.h"
 #include "payload_fixture.h"
 
@@ -70,7 +70,7 @@ TEST(ChooseTrack, NearestMoodWinsAndEveryRecordTakesADraw) {
     MOOD[1] = 0.95f;
     rng_seed(3);
     uint32_t s = rng_state;
-    choose_track();
+    choose_track(MOOD[0], MOOD[1]);
     EXPECT_EQ(chosen_track, 1);
     EXPECT_EQ(show.beats_per_second, 90.0f / 60.0f);
     EXPECT_EQ(show.beat_origin, 0.25f);
@@ -81,7 +81,7 @@ TEST(ChooseTrack, NearestMoodWinsAndEveryRecordTakesADraw) {
     for (int i = 0; i < 3; ++i) rng_next();
     uint32_t after_three = rng_state;
     rng_state = s;
-    choose_track();
+    choose_track(MOOD[0], MOOD[1]);
     EXPECT_EQ(rng_state, after_three);
     release_show_payload();
 }
@@ -93,14 +93,14 @@ TEST(ChooseTrack, OneTrackIsAlwaysChosenAndEqualScoresKeepTheEarlier) {
     MOOD[1] = 1.0f;
     rng_seed(11);
     uint32_t s = rng_state;
-    choose_track();
+    choose_track(MOOD[0], MOOD[1]);
     EXPECT_EQ(chosen_track, 0);
     rng_state = s;
     rng_next();
     uint32_t one = rng_state;
     rng_state = s;
     chosen_track = -1;
-    choose_track();
+    choose_track(MOOD[0], MOOD[1]);
     EXPECT_EQ(rng_state, one);
     release_show_payload();
 
@@ -115,7 +115,7 @@ TEST(ChooseTrack, OneTrackIsAlwaysChosenAndEqualScoresKeepTheEarlier) {
         uint32_t before = rng_state;
         float r0 = rng_next(), r1 = rng_next();
         rng_state = before;
-        choose_track();
+        choose_track(MOOD[0], MOOD[1]);
         ASSERT_EQ(chosen_track, r1 < r0 ? 1 : 0) << seed;
         ++wins[chosen_track];
     }
@@ -158,7 +158,7 @@ TEST(ChooseTrack, RefusedRecordKeepsTheDefaultsAndTriesNoOther) {
         MOOD[0] = 0.5f;
         MOOD[1] = 0.5f;
         rng_seed(1); // first jitter 0.334 x 0.05 keeps record 0 the nearest
-        choose_track();
+        choose_track(MOOD[0], MOOD[1]);
         EXPECT_EQ(chosen_track, -1) << c.name;
         EXPECT_EQ(show.beats_per_second, 2.0f) << c.name;
         EXPECT_EQ(show.show_length, 16.0f) << c.name;
@@ -183,7 +183,7 @@ TEST(ShowPlan, StructureHoldsForManyTracksAndSeeds) {
             use_track(c.bpm, c.origin, c.length, c.loop, c.energy);
             rng_seed(seed);
             MOOD[0] = rng_next();
-            build_show_plan();
+            build_show_plan(MOOD[0]);
             ASSERT_GT(plan_count, 0);
             ASSERT_LE(plan_count, plan_capacity);
             EXPECT_EQ(plan_start[0], 0.0f);
@@ -217,7 +217,7 @@ TEST(ShowPlan, CalmTrackUsesEightBarShotsAndLoudTrackIsCappedAt400) {
     use_track(120, 0, 64, 32, &silent);
     MOOD[0] = 0.1f; // m = 0.03: eight-bar entries, 2 s bars: entries at 0, 16, 32, 48 s
     rng_seed(9);
-    build_show_plan();
+    build_show_plan(MOOD[0]);
     ASSERT_EQ(plan_count, 4);
     EXPECT_EQ(plan_start[1], 16.0f);
     EXPECT_EQ(plan_start[3], 48.0f);
@@ -226,7 +226,7 @@ TEST(ShowPlan, CalmTrackUsesEightBarShotsAndLoudTrackIsCappedAt400) {
     use_track(240, 0, 1000, 16, &loud); // one-bar and two-bar entries over 1000 s: more than 400
     MOOD[0] = 0.9f;
     rng_seed(9);
-    build_show_plan();
+    build_show_plan(MOOD[0]);
     EXPECT_EQ(plan_count, 400);
     EXPECT_EQ(plan_start[400], 1010.0f);
 }

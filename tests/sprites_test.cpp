@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/overlays.h"
+#include "player/overlays.h"
 #include "core/rng.h"
 #include "looks/palette.h"
 #include "looks/sprites.h"

@@ -6,7 +6,7 @@
 #include "core/payload.h"
 #include "core/rng.h"
 #include "core/show.h"
-#include "core/startup.h"
+#include "player/startup.h"
 #include "looks/palette.h"
 #include "looks/patterns.h"
 #include "payload_fixture.h"
@@ -91,8 +91,8 @@ TEST(Startup, DrawOrderOfTheWholeSequence) {
         EXPECT_EQ(startup.rng_state_seeded, 0u); // reset cleared the record
         load_stored();
         make_palette();
-        choose_track();
-        build_show_plan();
+        choose_track(MOOD[0], MOOD[1]);
+        build_show_plan(MOOD[0]);
         make_pattern_choices();
         make_pattern_records(true);
         build_phrase_plan(true);

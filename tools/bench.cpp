@@ -3,6 +3,7 @@
 #include "tools/cli.h"
 
 #include "core/payload.h"
+#include "platform/payload_file.h"
 #include "tools/payload_lookup.h"
 
 #include <errno.h>
@@ -21,6 +22,7 @@
 #include "core/rng.h"
 #include "core/show.h"
 #include "looks/palette.h"
+#include "platform/linux/linux_rules.h"
 #include "platform/offscreen/offscreen_player.h"
 #include "render/gl_api.h"
 #include "render/passes.h"

@@ -7,9 +7,11 @@
 #include "core/payload.h"
 #include "core/rng.h"
 #include "core/show.h"
-#include "core/startup.h"
+#include "player/startup.h"
 #include "looks/palette.h"
 #include "looks/patterns.h"
+#include "platform/linux/linux_rules.h"
+#include "platform/payload_file.h"
 
 std::string json_float(float v) {
     if (!isfinite(v)) return "null";

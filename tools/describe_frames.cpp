@@ -31,7 +31,7 @@ std::string describe_frame_list(const describe_frames& frames) {
         update_audio_features(t);
         update_cue(t);
         camera_frame cam;
-        compute_camera(frame_camera_input(frames.width, frames.height), &cam);
+        compute_camera(frame_camera_input(frames.width, frames.height, audio.AU), &cam);
 
         s += first ? "\n  {" : ",\n  {";
         first = false;

@@ -5,12 +5,14 @@
 
 #include "audio/decode.h"
 #include "core/camera.h"
-#include "core/ornaments.h"
-#include "core/overlays.h"
+#include "looks/ornaments.h"
+#include "player/overlays.h"
 #include "core/payload.h"
 #include "core/rng.h"
-#include "core/startup.h"
+#include "player/startup.h"
 #include "looks/sprites.h"
+#include "platform/linux/linux_rules.h"
+#include "platform/payload_file.h"
 #include "tools/describe.h"
 
 namespace {

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "core/show.h"
+#include "platform/payload_file.h"
 #include "tools/describe.h"
 
 namespace {

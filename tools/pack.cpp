@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "core/show.h"
+#include "platform/payload_file.h"
 #include "tools/pack_checks.h"
 
 const char* const pack_usage =

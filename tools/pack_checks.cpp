@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/payload.h"
+#include "platform/payload_file.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "tools/payload_lookup.h"
 
 #include "core/payload.h"
+#include "platform/payload_file.h"
 
 #include <errno.h>
 #include <stdio.h>

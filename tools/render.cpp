@@ -25,7 +25,9 @@
 #include "tools/payload_lookup.h"
 #include "core/rng.h"
 #include "core/show.h"
+#include "platform/linux/linux_rules.h"
 #include "platform/offscreen/offscreen_player.h"
+#include "platform/payload_file.h"
 
 namespace fs = std::filesystem;
 

@@ -13,6 +13,8 @@
 
 #include "audio/decode.h"
 #include "core/rng.h"
+#include "platform/linux/linux_rules.h"
+#include "platform/payload_file.h"
 #include "tools/describe.h"
 #include "tools/describe_ornaments.h"
 #include "tools/inspect.h"

@@ -1,5 +1,5 @@
 // The Linux platform layer: X11 window, GLX context, clock, ALSA output on a writer thread,
-// input and exit. It talks to the system only; the player's sequence lives in core/player.h.
+// input and exit. It talks to the system only; the player's sequence lives in player/player.h.
 #pragma once
 #include <stddef.h>
 #include <stdint.h>

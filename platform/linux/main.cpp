@@ -1,14 +1,15 @@
-// player-linux: the shared player sequence with the Linux platform layer and the GL renderer.
+// player-linux: the shared player sequence with the Linux platform services and the GL renderer.
 #include <stddef.h>
 
 #include "audio/decode.h"
 #include "core/payload.h"
-#include "core/player.h"
+#include "player/player.h"
 #include "core/rng.h"
 #include "core/show.h"
 #include "platform/linux/linux_platform.h"
+#include "platform/linux/linux_rules.h"
 #include "render/gl_api.h"
-#include "render/render.h"
+#include "render/renderer.h"
 
 namespace {
 
@@ -30,22 +31,12 @@ float show_time() {
                            show.show_length);
 }
 
+const platform_services linux_services = {
+    linux_open_window, resolve_gl,     seed_value,  load_show_payload, decode_track,
+    linux_start_audio, linux_poll_events, show_time, linux_present,
+    true, // the closing glow
+};
+
 } // namespace
 
-int main() {
-    player_parts parts = {};
-    parts.open_window = linux_open_window;
-    parts.resolve_gl = resolve_gl;
-    parts.seed_value = seed_value;
-    parts.load_payload = load_show_payload;
-    parts.decode_track = decode_track;
-    parts.start_audio = linux_start_audio;
-    parts.poll_events = linux_poll_events;
-    parts.show_time = show_time;
-    parts.present = linux_present;
-    parts.init_early = render_init_early;
-    parts.fill_startup_hooks = render_startup_hooks;
-    parts.init_late = render_init_late;
-    parts.draw_frame = render_frame;
-    linux_exit(run_player(parts));
-}
+int main() { linux_exit(run_player(linux_services, gl_renderer)); }

@@ -4,12 +4,14 @@
 #include "core/beat_clock.h"
 #include "core/compositor.h"
 #include "core/payload.h"
-#include "core/player.h"
+#include "player/player.h"
 #include "core/show.h"
 #include "platform/offscreen/egl_context.h"
+#include "platform/payload_file.h"
 #include "render/gl_api.h"
 #include "render/passes.h"
 #include "render/render.h"
+#include "render/renderer.h"
 
 namespace {
 
@@ -45,21 +47,10 @@ void keep_audio(const int16_t*, uint32_t, uint32_t sample_rate) { state.sample_r
 
 void present() {}
 
-player_parts offscreen_parts() {
-    player_parts parts = {};
-    parts.open_window = open_window;
-    parts.resolve_gl = resolve_gl;
-    parts.seed_value = seed_value;
-    parts.load_payload = load_payload;
-    parts.decode_track = decode_track;
-    parts.start_audio = keep_audio;
-    parts.present = present;
-    parts.init_early = render_init_early;
-    parts.fill_startup_hooks = render_startup_hooks;
-    parts.init_late = render_init_late;
-    parts.draw_frame = render_frame;
-    return parts;
-}
+const platform_services offscreen_services = {
+    open_window, resolve_gl, seed_value, load_payload, decode_track, keep_audio, nullptr, nullptr, present,
+    true, // the closing glow, as on Linux
+};
 
 } // namespace
 
@@ -70,7 +61,7 @@ int offscreen_start(uint32_t seed, const char* payload_path, int32_t width, int3
     state.height = height;
     state.why = nullptr;
     state.sample_rate = 0;
-    int status = player_start(offscreen_parts());
+    int status = player_start(offscreen_services, gl_renderer);
     if (status == player_status_no_entry_point) status = offscreen_no_entry_point;
     if (status != 0 && why) *why = state.why ? state.why : "start-up failed";
     return status;
@@ -78,7 +69,7 @@ int offscreen_start(uint32_t seed, const char* payload_path, int32_t width, int3
 
 uint32_t offscreen_sample_rate() { return state.sample_rate; }
 
-void offscreen_frame(float t) { player_frame(offscreen_parts(), t); }
+void offscreen_frame(float t) { player_frame(offscreen_services, gl_renderer, t); }
 
 void offscreen_reset_echo() { restart_echo(); }
 

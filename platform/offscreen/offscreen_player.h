@@ -1,5 +1,5 @@
 // The player without a window: the same start-up sequence and frame code as player-linux
-// (core/player.h), drawing into the offscreen framebuffer of egl_context.h at a chosen size,
+// (player/player.h), drawing into the offscreen framebuffer of egl_context.h at a chosen size,
 // with the show time set by the caller and the frames read back instead of shown.
 #pragma once
 #include <stdint.h>

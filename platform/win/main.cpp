@@ -2,12 +2,12 @@
 // The program has no C runtime start-up: win_entry is its entry point (see CMakeLists.txt).
 #include "audio/decode.h"
 #include "core/payload.h"
-#include "core/player.h"
+#include "player/player.h"
 #include "core/show.h"
 #include "platform/win/win_platform.h"
+#include "platform/win/win_rules.h"
 #include "render/gl_api.h"
-#include "render/passes.h"
-#include "render/render.h"
+#include "render/renderer.h"
 
 namespace {
 
@@ -30,25 +30,15 @@ float show_time() {
                          in_samples ? 0.0f : win_now_seconds());
 }
 
+const platform_services win_services = {
+    win_open_window, resolve_gl, win_seed_value, win_load_show_payload, decode_track,
+    start_audio,     win_poll_events, show_time, win_present,
+    false, // the Windows show lets no fractal glow through in its closing seconds
+};
+
 } // namespace
 
 extern "C" void win_entry() {
-    // The Windows show lets no fractal glow through in its closing seconds.
-    cover_last_glow = false;
-    player_parts parts = {};
-    parts.open_window = win_open_window;
-    parts.resolve_gl = resolve_gl;
-    parts.seed_value = win_seed_value;
-    parts.load_payload = win_load_show_payload;
-    parts.decode_track = decode_track;
-    parts.start_audio = start_audio;
-    parts.poll_events = win_poll_events;
-    parts.show_time = show_time;
-    parts.present = win_present;
-    parts.init_early = render_init_early;
-    parts.fill_startup_hooks = render_startup_hooks;
-    parts.init_late = render_init_late;
-    parts.draw_frame = render_frame;
-    run_player(parts);
+    run_player(win_services, gl_renderer);
     win_exit();
 }

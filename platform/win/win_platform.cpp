@@ -5,6 +5,7 @@
 
 #include "core/payload.h"
 #include "core/rng.h"
+#include "platform/win/win_rules.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The Windows platform layer: Win32 window, WGL context, GL entry points, the performance-
 // counter clock, waveOut playing the whole PCM buffer from one header, input and exit. It talks
-// to the system only; the player's sequence lives in core/player.h.
+// to the system only; the player's sequence lives in player/player.h.
 //
 // The player runs without the C runtime's start-up code (its entry point is win_entry in
 // main.cpp), so nothing here may rely on global constructors, thread-safe statics or atexit.

@@ -29,8 +29,9 @@
 #include "core/payload.h"
 #include "core/rng.h"
 #include "core/show.h"
-#include "core/startup.h"
+#include "player/startup.h"
 #include "looks/palette.h"
+#include "platform/payload_file.h"
 #include "tools/inspect.h"
 
 #define CHECK(cond)                                                                   \
@@ -181,9 +182,9 @@ void exercise_show(uint32_t input_hash) {
         reset_show_values();
         reset_plans();
         reset_cue();
-        choose_track();
+        choose_track(MOOD[0], MOOD[1]);
         check_chosen();
-        build_show_plan();
+        build_show_plan(MOOD[0]);
         build_phrase_plan(startup.pattern_exists);
         run_frames();
     }

@@ -108,7 +108,7 @@ std::vector<std::vector<uint8_t>> draw_frames(const show_case& c, bool fast) {
             cue.entry_key = 17;
             cue.eased_progress = 0.5f;
             cue.energy = 0.5f;
-            direct_camera(fb_width, fb_height);
+            direct_camera(fb_width, fb_height, audio.AU);
         } else {
             reset_camera(fb_width, fb_height);
         }

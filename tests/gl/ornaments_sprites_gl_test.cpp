@@ -12,7 +12,7 @@
 #include "audio/features.h"
 #include "core/beat_clock.h"
 #include "core/camera.h"
-#include "core/ornaments.h"
+#include "looks/ornaments.h"
 #include "core/show.h"
 #include "figures/ornaments_gl.h"
 #include "gl_fixture.h"
@@ -48,7 +48,7 @@ class OrnamentsGL : public ::testing::Test {
     void at(float t) {
         update_audio_features(t);
         update_cue(t);
-        direct_camera(fb_width, fb_height);
+        direct_camera(fb_width, fb_height, audio.AU);
     }
     std::vector<uint8_t> frame() {
         std::vector<uint8_t> f((size_t)fb_width * fb_height * 4);

@@ -3,7 +3,7 @@
 #include <stdlib.h>
 
 #include "core/fmath.h"
-#include "core/ornaments.h"
+#include "looks/ornaments.h"
 #include "core/rng.h"
 #include "looks/palette.h"
 

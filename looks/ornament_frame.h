@@ -3,7 +3,7 @@
 #pragma once
 #include <stdint.h>
 
-#include "core/ornaments.h"
+#include "looks/ornaments.h"
 
 struct ornament_draw {
     int32_t first, count;

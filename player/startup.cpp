@@ -1,4 +1,4 @@
-#include "core/startup.h"
+#include "player/startup.h"
 
 #include <stdlib.h>
 
@@ -33,9 +33,9 @@ void run_startup_choices(uint32_t seed_value, const startup_hooks& hooks) {
 
     if (hooks.load_payload) hooks.load_payload();
     make_palette();
-    choose_track();
+    choose_track(MOOD[0], MOOD[1]);
     if (chosen_track >= 0 && hooks.decode_track) hooks.decode_track();
-    build_show_plan();
+    build_show_plan(MOOD[0]);
 
     // Pattern textures: one 64 KB scratch image for all slots; without it no pattern is made.
     pattern_choice_count = 0;

@@ -1,17 +1,20 @@
-// The player's entry sequence and frame loop, shared by both builds. A build plugs its platform
-// layer and its drawing code in through player_parts; the sequence itself draws and calls the
-// system only through them.
+// The player's entry sequence and frame loop, shared by every build. A build plugs in two
+// tables, each filled once: its platform services (window, GL entry points, seed, payload,
+// decoder, audio, input, clock, presenting: platform/linux, platform/win, platform/offscreen)
+// and the renderer, which every build shares (render/renderer.h). The sequence itself draws and
+// calls the system only through them.
 #pragma once
 #include <stdint.h>
 
 struct startup_hooks;
 
 // The start-up sequence, in order: open the window, resolve the GL entry points, the early GL
-// set-up (what does not depend on the seed), the seeded choices (core/startup.h: seeding,
+// set-up (what does not depend on the seed), the seeded choices (player/startup.h: seeding,
 // payload, palette, track, decoding, plans, patterns, ornaments, sprites), the late GL set-up
 // (cover and post programs, initial GL state, projection), then start the audio.
-struct player_parts {
-    // Platform.
+
+// What a build's platform layer offers the sequence.
+struct platform_services {
     int (*open_window)(int32_t* width, int32_t* height); // first: 0, or the exit status
     bool (*resolve_gl)();                                 // false when an entry point is missing
     uint32_t (*seed_value)();                             // seeding: the command line's seed, or the clock's
@@ -21,12 +24,18 @@ struct player_parts {
     bool (*poll_events)();                                // each frame first: false on a stop request
     float (*show_time)();                                 // each frame: the show time
     void (*present)();                                    // each frame last
+    // Whether the cover's fractal glows through in the show's closing seconds: the Linux and
+    // offscreen players let it, the Windows player does not.
+    bool closing_glow;
+};
 
-    // Drawing.
+// What the sequence draws with: the GL set-up around the seeded choices and the frame.
+struct renderer {
     void (*init_early)();                      // early GL set-up: programs, figure mesh, index textures
     void (*fill_startup_hooks)(startup_hooks*); // pattern upload, figure lookups, ornaments, sprites
     void (*init_late)(int32_t width, int32_t height); // late GL set-up
     void (*draw_frame)(int32_t width, int32_t height);
+    void (*set_closing_glow)(bool on); // before the start-up: the build's closing-glow rule
 };
 
 // Screen size once the window is open (1920 x 1080 until then).
@@ -43,24 +52,11 @@ enum : int {
 
 // The whole start-up sequence, then the frame loop until a stop request or the end of the show.
 // Returns the exit status; the caller ends the process with it.
-int run_player(const player_parts& parts);
+int run_player(const platform_services& platform, const renderer& drawing);
 
 // The two halves of run_player, for a caller that sets the show time itself (the offscreen
 // renderer): the start-up sequence, returning 0 or the exit status of a failed platform step;
 // and one frame at show time t (audio values, direction, drawing, present). poll_events and
 // show_time are not called.
-int player_start(const player_parts& parts);
-void player_frame(const player_parts& parts, float t);
-
-// Linux show time. With audio running: now - audio_start - 0.1 (the output latency), held at 0
-// before that, and show_length + 1 once every frame has been handed to the device and the
-// time has passed show_length. Without audio: the clock itself.
-float show_time_linux(bool audio_running, float now, float audio_start, uint32_t frames_written,
-                      uint32_t frames_total, float show_length);
-
-// Windows show time. While the wave device plays and its position query answered in samples:
-// show_length + 1 once it reports the last sample (position + 1 >= frames_total), else the
-// position in seconds. In every other case (no audio, the query failed or answered in another
-// unit) the clock.
-float show_time_win(bool position_in_samples, uint32_t position, uint32_t frames_total, uint32_t sample_rate,
-                    float show_length, float now);
+int player_start(const platform_services& platform, const renderer& drawing);
+void player_frame(const platform_services& platform, const renderer& drawing, float t);

@@ -1,4 +1,4 @@
-#include "core/overlays.h"
+#include "player/overlays.h"
 #include "core/fmath.h"
 
 #include <math.h>

@@ -3,7 +3,7 @@
 #include <math.h>
 
 #include "core/fmath.h"
-#include "core/ornaments.h"
+#include "looks/ornaments.h"
 #include "core/rng.h"
 
 static const float pi = 3.14159265f;

@@ -1,4 +1,4 @@
-#include "core/ornament_frame.h"
+#include "looks/ornament_frame.h"
 
 #include "core/pose.h"
 
