@@ -42,8 +42,9 @@ if [ "$profile" = all ]; then
     # the player's end-to-end tests: a virtual X server and synthetic key and button presses
     xvfb xdotool
     # the Windows player's end-to-end tests: a sound server with a null sink, so that Wine's
-    # wave device opens and reports a position that advances in real time
-    pulseaudio
+    # wave device opens and reports a position that advances in real time; bc for the
+    # fractional seconds those tests time and compare
+    pulseaudio bc
   )
 fi
 
