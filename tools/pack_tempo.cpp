@@ -175,7 +175,7 @@ onset_envelope onset_strength(const float* samples, size_t count, uint32_t rate)
     // the window's end passes it.
     e.first = (hop - 1.5 * hop) / rate;
     aubio_pvoc_t* pv = new_aubio_pvoc(win, hop);
-    cvec_t* spec = new_cvec(win);
+    cvec_t* spectrum = new_cvec(win);
     fvec_t* in = new_fvec(hop);
     const uint32_t bins = win / 2 + 1;
     const uint32_t low_top = std::min(bins, (uint32_t)ceil(200.0 * win / rate));
@@ -191,10 +191,10 @@ onset_envelope onset_strength(const float* samples, size_t count, uint32_t rate)
             size_t i = j * hop + k;
             in->data[k] = i < count ? samples[i] : 0.0f;
         }
-        aubio_pvoc_do(pv, in, spec);
+        aubio_pvoc_do(pv, in, spectrum);
         double f[3] = {0, 0, 0};
         for (uint32_t k = 0; k < bins; ++k) {
-            cur[k] = log1pf(100.0f * spec->norm[k]);
+            cur[k] = log1pf(100.0f * spectrum->norm[k]);
             double d = cur[k] - prev[k];
             if (d > 0 && k > 0) f[k < low_top ? 0 : k < mid_top ? 1 : 2] += d;
         }
@@ -207,7 +207,7 @@ onset_envelope onset_strength(const float* samples, size_t count, uint32_t rate)
         e.level.push_back((float)sqrt(power / hop));
     }
     del_fvec(in);
-    del_cvec(spec);
+    del_cvec(spectrum);
     del_aubio_pvoc(pv);
     // How sharp the sharpest rises are (the 99th percentile of the summed flux): a few units
     // for a drone, over a hundred for music with attacks at any level down to about -60 dBFS.
