@@ -132,22 +132,6 @@ void set_palette(GLint l) {
     if (l >= 0) glUniform3fv(l, 4, &PL[0][0]);
 }
 
-// The background's uniforms, as background_pass uploads them.
-void upload_background(const gl_program& p, int p_active, int w, int h) {
-    const GLint* loc = p.loc;
-    set2f(loc[bg_R], (float)w, (float)h);
-    set1f(loc[bg_t], cue.t);
-    set_palette(loc[bg_PL]);
-    set4f(loc[bg_AU], audio.AU);
-    set4f(loc[bg_MOOD], MOOD);
-    set1f(loc[bg_beat], cue.beat);
-    set1i(loc[bg_cue], -1);
-    set1f(loc[bg_sinceCue], cue.dance_phase);
-    static const float params[8] = {1, 1, 0, 0, 0, 0, 0, 0};
-    for (int i = 0; i < p_active; ++i) glUniform1f(loc[bg_P] + i, params[i]);
-    set3f(loc[bg_COL], 1.0f, 1.0f, 1.0f);
-}
-
 // The cover's uniforms, as cover_pass uploads them.
 void upload_cover(const gl_program& p, const cover_state& cover, int w, int h) {
     const GLint* loc = p.loc;

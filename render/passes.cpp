@@ -34,11 +34,9 @@ static void set_palette(GLint l) {
 
 void restart_echo() { compositor.echo_reset = true; }
 
-void background_pass(int w, int h) {
-    if (fast_programs_on) return fast_background_pass(w, h);
-    const GLint* loc = background_program.loc;
-    glUseProgram(background_program.name);
-    glBindVertexArray(background_vertex_array);
+// The background's uniforms, the same for the general program and the specialised ones.
+void upload_background(const gl_program& p, int p_active, int w, int h) {
+    const GLint* loc = p.loc;
     set2f(loc[bg_R], (float)w, (float)h);
     set1f(loc[bg_t], cue.t);
     set_palette(loc[bg_PL]);
@@ -50,8 +48,15 @@ void background_pass(int w, int h) {
     // speed and detail 1, the rest 0: one float each at consecutive locations, as far as the
     // program keeps the array (past that the locations are other uniforms')
     static const float params[8] = {1, 1, 0, 0, 0, 0, 0, 0};
-    for (int i = 0; i < background_p_active; ++i) glUniform1f(loc[bg_P] + i, params[i]);
+    for (int i = 0; i < p_active; ++i) glUniform1f(loc[bg_P] + i, params[i]);
     set3f(loc[bg_COL], 1.0f, 1.0f, 1.0f);
+}
+
+void background_pass(int w, int h) {
+    if (fast_programs_on) return fast_background_pass(w, h);
+    glUseProgram(background_program.name);
+    glBindVertexArray(background_vertex_array);
+    upload_background(background_program, background_p_active, w, h);
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);

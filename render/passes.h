@@ -4,6 +4,7 @@
 #include <stdint.h>
 
 #include "render/gl_api.h"
+#include "render/programs.h"
 
 // The texture units of the compositor's samplers. Unit 0 is the one every other pass binds
 // its textures on and the one left active after a pass.
@@ -28,6 +29,9 @@ extern bool cover_last_glow;
 // Starts the echo afresh: its next frame echoes the screen it finds instead of older frames
 // (a frame drawn alone, away from the frames before it).
 void restart_echo();
+
+// Uploads the background's uniforms to program p (its first p_active P parameters).
+void upload_background(const gl_program& p, int p_active, int w, int h);
 
 void background_pass(int w, int h);
 void post_pass(int w, int h);
