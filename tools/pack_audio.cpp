@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "audio/mp3_decode.h"
+#include "core/le_bytes.h"
 
 namespace {
 
@@ -30,8 +31,6 @@ std::string program_on_path(const char* name) {
     }
     return "";
 }
-
-uint32_t le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | (uint32_t)p[3] << 24; }
 
 // Decodes through the ffmpeg program to 32-bit float mono WAV on a pipe (its sizes unset, so
 // the data runs to the end of the stream).
@@ -117,9 +116,9 @@ bool read_with_ffmpeg(const std::string& path, std::vector<float>* samples, uint
     size_t at = 12;
     uint32_t sample_rate = 0;
     while (at + 8 <= bytes.size()) {
-        uint32_t size = le32(bytes.data() + at + 4);
+        uint32_t size = read_u32_le(bytes.data() + at + 4);
         if (memcmp(bytes.data() + at, "fmt ", 4) == 0 && at + 16 <= bytes.size()) {
-            sample_rate = le32(bytes.data() + at + 12);
+            sample_rate = read_u32_le(bytes.data() + at + 12);
         } else if (memcmp(bytes.data() + at, "data", 4) == 0) {
             size_t from = at + 8, count = (bytes.size() - from) / 4;
             samples->resize(count);
