@@ -6,6 +6,7 @@
 #include "core/show.h"
 #include "looks/palette.h"
 #include "render/fast_programs.h"
+#include "render/gl_state.h"
 #include "render/programs.h"
 #include "render/slots.h"
 #include "render/textures.h"
@@ -54,15 +55,14 @@ void upload_background(const gl_program& p, int p_active, int w, int h) {
 
 void background_pass(int w, int h) {
     if (fast_programs_on) return fast_background_pass(w, h);
-    glUseProgram(background_program.name);
-    glBindVertexArray(background_vertex_array);
+    // Over the whole frame, whatever depth it holds; the pattern's colours come premultiplied.
+    gl_pass_state state = gl_pass(background_program.name, background_vertex_array);
+    state.depth_test = false;
+    state.blend = blend_premultiplied;
+    apply_gl_state(state);
     upload_background(background_program, background_p_active, w, h);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     draw_fullscreen_triangle();
-    glDisable(GL_BLEND);
-    glEnable(GL_DEPTH_TEST);
+    apply_gl_state(gl_rest_state());
 }
 
 void post_pass(int w, int h) {
@@ -81,22 +81,24 @@ void post_pass(int w, int h) {
         compositor.echo_reset = true;
     }
     // The effect reads the frame drawn so far, so it is copied out before being drawn over.
-    glActiveTexture(GL_TEXTURE0 + unit_scene_copy);
-    glBindTexture(GL_TEXTURE_2D, compositor.scene_copy);
+    bind_texture(unit_scene_copy, compositor.scene_copy);
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, w, h);
     if (compositor.echo_reset) {
-        glActiveTexture(GL_TEXTURE0 + unit_echo_memory);
-        glBindTexture(GL_TEXTURE_2D, compositor.echo_memory);
+        bind_texture(unit_echo_memory, compositor.echo_memory);
         glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, w, h);
         compositor.echo_reset = false;
     }
-    glActiveTexture(GL_TEXTURE0 + unit_echo_memory);
-    glBindTexture(GL_TEXTURE_2D, compositor.echo_memory);
 
+    // The result replaces the frame: no depth test, no blending. The echo's unit stays active
+    // for the copy after the draw.
     const gl_program& program = fast_programs_on ? *fast_post_program(post.effect) : post_program;
     const GLint* loc = program.loc;
-    glUseProgram(program.name);
-    glBindVertexArray(fullscreen_vertex_array);
+    gl_pass_state state = gl_pass(program.name, fullscreen_vertex_array);
+    state.depth_test = false;
+    state.textures[unit_scene_copy] = compositor.scene_copy;
+    state.textures[unit_echo_memory] = compositor.echo_memory;
+    state.active_unit = unit_echo_memory;
+    apply_gl_state(state);
     set2f(loc[post_R], (float)w, (float)h);
     set1f(loc[post_T], cue.t);
     set1f(loc[post_B], cue.beat);
@@ -105,28 +107,26 @@ void post_pass(int w, int h) {
     set1i(loc[post_L], unit_echo_memory);
     set1i(loc[post_E], post.effect);
     set1f(loc[post_K], post.k);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND); // the result replaces the frame
     draw_fullscreen_triangle();
     if (post.effect == effect_echo) {
         // the next frame echoes this one
-        glBindTexture(GL_TEXTURE_2D, compositor.echo_memory);
+        bind_texture(unit_echo_memory, compositor.echo_memory);
         glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, w, h);
     }
-    glActiveTexture(GL_TEXTURE0); // the unit the other passes bind their textures on
-    glEnable(GL_DEPTH_TEST);
+    apply_gl_state(gl_rest_state()); // unit 0 active: the unit the other passes bind on
 }
 
 void cover_pass(int w, int h) {
     if (fast_programs_on) return fast_cover_pass(w, h);
     cover_state cover = cover_for_frame(cue.phrase, cue.beat, cue.t, show.show_length, cover_last_glow);
     if (!cover.draw) return;
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    // Over the whole frame, its alpha the mask's.
+    gl_pass_state state = gl_pass(cover_program.name, fullscreen_vertex_array);
+    state.depth_test = false;
+    state.blend = blend_over;
+    if (cover.shape == picture_textured) state.textures[unit_pattern] = pattern_texture;
+    apply_gl_state(state);
     const GLint* loc = cover_program.loc;
-    glUseProgram(cover_program.name);
-    glBindVertexArray(fullscreen_vertex_array);
     set2f(loc[cover_R], (float)w, (float)h);
     set1f(loc[cover_T], cue.t);
     set1f(loc[cover_B], cue.beat);
@@ -137,13 +137,8 @@ void cover_pass(int w, int h) {
     set1i(loc[cover_F], cover.shape);
     set1f(loc[cover_M], cover.glow);
     set1f(loc[cover_Z], cover.turn);
-    if (cover.shape == picture_textured) {
-        glActiveTexture(GL_TEXTURE0 + unit_pattern);
-        glBindTexture(GL_TEXTURE_2D, pattern_texture);
-        set1i(loc[cover_TX], unit_pattern);
-    }
+    if (cover.shape == picture_textured) set1i(loc[cover_TX], unit_pattern);
     draw_fullscreen_triangle();
-    glDisable(GL_BLEND);
     if (cover.full_cover) full_cover_extras(w, h, cue.phrase, cover.b);
-    glEnable(GL_DEPTH_TEST);
+    apply_gl_state(gl_rest_state());
 }
