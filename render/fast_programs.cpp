@@ -113,39 +113,13 @@ int background_style() {
     return style >= 0 && style <= 3 ? style : 4;
 }
 
-void set1f(GLint l, float v) {
-    if (l >= 0) glUniform1f(l, v);
-}
 void set1i(GLint l, int v) {
     if (l >= 0) glUniform1i(l, v);
 }
 void set2f(GLint l, float x, float y) {
     if (l >= 0) glUniform2f(l, x, y);
 }
-void set3f(GLint l, float x, float y, float z) {
-    if (l >= 0) glUniform3f(l, x, y, z);
-}
-void set4f(GLint l, const float* v) {
-    if (l >= 0) glUniform4f(l, v[0], v[1], v[2], v[3]);
-}
-void set_palette(GLint l) {
-    if (l >= 0) glUniform3fv(l, 4, &PL[0][0]);
-}
 
-// The cover's uniforms, as cover_pass uploads them.
-void upload_cover(const gl_program& p, const cover_state& cover, int w, int h) {
-    const GLint* loc = p.loc;
-    set2f(loc[cover_R], (float)w, (float)h);
-    set1f(loc[cover_T], cue.t);
-    set1f(loc[cover_B], cue.beat);
-    set4f(loc[cover_AU], audio.AU);
-    set_palette(loc[cover_PL]);
-    set1f(loc[cover_K], cover.k);
-    set1i(loc[cover_S], cover.style);
-    set1i(loc[cover_F], cover.shape);
-    set1f(loc[cover_M], cover.glow);
-    set1f(loc[cover_Z], cover.turn);
-}
 
 void add_to_plan(int kind, int a, int b, bool blend, float beat) {
     for (int i = 0; i < warm_count_planned; ++i) {

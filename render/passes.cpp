@@ -53,6 +53,21 @@ void upload_background(const gl_program& p, int p_active, int w, int h) {
     set3f(loc[bg_COL], 1.0f, 1.0f, 1.0f);
 }
 
+// The cover's uniforms, the same for the general program and the specialised ones.
+void upload_cover(const gl_program& p, const cover_state& cover, int w, int h) {
+    const GLint* loc = p.loc;
+    set2f(loc[cover_R], (float)w, (float)h);
+    set1f(loc[cover_T], cue.t);
+    set1f(loc[cover_B], cue.beat);
+    set4f(loc[cover_AU], audio.AU);
+    set_palette(loc[cover_PL]);
+    set1f(loc[cover_K], cover.k);
+    set1i(loc[cover_S], cover.style);
+    set1i(loc[cover_F], cover.shape);
+    set1f(loc[cover_M], cover.glow);
+    set1f(loc[cover_Z], cover.turn);
+}
+
 void background_pass(int w, int h) {
     if (fast_programs_on) return fast_background_pass(w, h);
     // Over the whole frame, whatever depth it holds; the pattern's colours come premultiplied.
@@ -126,18 +141,8 @@ void cover_pass(int w, int h) {
     state.blend = blend_over;
     if (cover.shape == picture_textured) state.textures[unit_pattern] = pattern_texture;
     apply_gl_state(state);
-    const GLint* loc = cover_program.loc;
-    set2f(loc[cover_R], (float)w, (float)h);
-    set1f(loc[cover_T], cue.t);
-    set1f(loc[cover_B], cue.beat);
-    set4f(loc[cover_AU], audio.AU);
-    set_palette(loc[cover_PL]);
-    set1f(loc[cover_K], cover.k);
-    set1i(loc[cover_S], cover.style);
-    set1i(loc[cover_F], cover.shape);
-    set1f(loc[cover_M], cover.glow);
-    set1f(loc[cover_Z], cover.turn);
-    if (cover.shape == picture_textured) set1i(loc[cover_TX], unit_pattern);
+    upload_cover(cover_program, cover, w, h);
+    if (cover.shape == picture_textured) set1i(cover_program.loc[cover_TX], unit_pattern);
     draw_fullscreen_triangle();
     if (cover.full_cover) full_cover_extras(w, h, cue.phrase, cover.b);
     apply_gl_state(gl_rest_state());

@@ -3,6 +3,7 @@
 #pragma once
 #include <stdint.h>
 
+#include "core/compositor.h"
 #include "render/gl_api.h"
 #include "render/programs.h"
 
@@ -32,6 +33,8 @@ void restart_echo();
 
 // Uploads the background's uniforms to program p (its first p_active P parameters).
 void upload_background(const gl_program& p, int p_active, int w, int h);
+// Uploads the cover's uniforms (all but the textured picture's sampler) to program p.
+void upload_cover(const gl_program& p, const cover_state& cover, int w, int h);
 
 void background_pass(int w, int h);
 void post_pass(int w, int h);
