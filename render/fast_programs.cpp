@@ -165,13 +165,7 @@ void warm(const warm_entry& e, int w, int h) {
         const gl_program* p = fast_post_program(e.a == 0 ? 1 : 2);
         // the post pass samples the two screen copies on units 1 and 2; made here when no
         // effect has played yet, with the echo restarting from the screen at its first use
-        if (w != compositor.target_width || h != compositor.target_height) {
-            create_render_target(&compositor.scene_copy, w, h);
-            create_render_target(&compositor.echo_memory, w, h);
-            compositor.target_width = w;
-            compositor.target_height = h;
-            compositor.echo_reset = true;
-        }
+        size_post_targets(w, h);
         bind_texture(1, compositor.scene_copy);
         bind_texture(2, compositor.echo_memory);
         select_texture_unit(0);

@@ -35,6 +35,16 @@ static void set_palette(GLint l) {
 
 void restart_echo() { compositor.echo_reset = true; }
 
+void size_post_targets(int w, int h) {
+    if (w == compositor.target_width && h == compositor.target_height) return;
+    create_render_target(&compositor.scene_copy, w, h);
+    create_render_target(&compositor.echo_memory, w, h);
+    compositor.target_width = w;
+    compositor.target_height = h;
+    // A new target holds no echo yet: the next echo starts from the screen.
+    restart_echo();
+}
+
 // The background's uniforms, the same for the general program and the specialised ones.
 void upload_background(const gl_program& p, int p_active, int w, int h) {
     const GLint* loc = p.loc;
@@ -87,14 +97,7 @@ void post_pass(int w, int h) {
         restart_echo();
         return;
     }
-    // The two targets are made on the first frame with an effect and remade at a new size.
-    if (w != compositor.target_width || h != compositor.target_height) {
-        create_render_target(&compositor.scene_copy, w, h);
-        create_render_target(&compositor.echo_memory, w, h);
-        compositor.target_width = w;
-        compositor.target_height = h;
-        compositor.echo_reset = true;
-    }
+    size_post_targets(w, h);
     // The effect reads the frame drawn so far, so it is copied out before being drawn over.
     bind_texture(unit_scene_copy, compositor.scene_copy);
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, w, h);
