@@ -53,8 +53,26 @@ track_record read_track_record(const uint8_t* payload_buffer, int k);
 // Whether a record's three blocks lie within `bytes` (sums made without overflow).
 bool track_blocks_fit(const track_record& r, uint32_t bytes);
 
+// What the 12-byte trailer of a file of `file_length` bytes says. *stored_size is the size it
+// names, set whenever the magic is there (a tool reports it even when it is out of range).
+enum trailer_verdict {
+    trailer_fine,
+    trailer_no_magic,  // the file does not end with "TAVRINJ1"
+    trailer_bad_size,  // payload_size is not above 4 and below the file's length
+};
+trailer_verdict read_payload_trailer(const uint8_t trailer[12], uint64_t file_length, uint32_t* stored_size);
+
 // Checks the 12-byte trailer of a file of `file_length` bytes; stores payload_size on success.
 bool check_payload_trailer(const uint8_t trailer[12], uint64_t file_length, uint32_t* payload_size);
+
+// What the track table at the start of `bytes` payload bytes says: *declared is the signed
+// count at offset 0 (-1 when fewer than 4 bytes were read).
+enum table_verdict {
+    table_fine,
+    table_negative_count,
+    table_too_big, // the records do not fit in the bytes read
+};
+table_verdict read_track_table(const uint8_t* buffer, uint32_t bytes, int32_t* declared);
 
 // Last step of loading: `bytes_read` bytes are in `buffer` (which becomes the payload).
 // Sets payload_bytes and track_count from the signed count at offset 0.

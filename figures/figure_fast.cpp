@@ -15,6 +15,7 @@
 #include "figures/figure_pass.h"
 #include "looks/palette.h"
 #include "render/fast_programs.h"
+#include "render/gl_state.h"
 #include "render/passes.h"
 #include "render/programs.h"
 #include "render/shader_sources.h"
@@ -129,20 +130,20 @@ void fast_figure_warm_all() {
             for (figure_program_fast& fp : b)
                 if (fp.planned && !fp.built) build_indexed(&fp);
     // warm: every program drawn once into the bottom-left pixel, which the frame paints over
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(0, 0, 1, 1);
-    glEnable(GL_DEPTH_TEST);
-    glBindVertexArray(figure_vertex_array);
+    gl_pass_state state = gl_pass(gl_keep, figure_vertex_array);
+    state.scissor = true;
+    state.scissor_box[2] = state.scissor_box[3] = 1;
+    apply_gl_state(state);
     for (auto& a : programs)
         for (auto& b : a)
             for (figure_program_fast& fp : b)
                 if (fp.planned && !fp.warm) {
-                    glUseProgram(fp.gl.name);
+                    use_program(fp.gl.name);
                     glDrawElements(GL_TRIANGLES, 3, GL_UNSIGNED_SHORT, nullptr);
                     fp.warm = true;
                     fp.frame = 0;
                 }
-    glDisable(GL_SCISSOR_TEST);
+    apply_gl_state(gl_rest_state());
 }
 
 int fast_figure_planned_count() {
@@ -172,7 +173,7 @@ void fast_draw_figure() {
     bool may_warm = frames_since_plan++ > 0 && !fast_warmed_this_frame && !frame_is_busy();
     bool general_ready = false;
     GLuint in_use = 0;
-    glBindVertexArray(figure_vertex_array);
+    use_vertex_array(figure_vertex_array);
 
     for (int p = 0; p < scene_piece_count; ++p) {
         const piece_record& rec = scene_pieces[p];
@@ -187,7 +188,7 @@ void fast_draw_figure() {
         const GLint* loc2 = fast ? fp.loc2 : figure_uniforms_second;
         GLuint name = fast ? fp.gl.name : figure_program.name;
         if (name != in_use) {
-            glUseProgram(name);
+            use_program(name);
             in_use = name;
         }
         // the values shared by every piece of the frame, once per program and frame
@@ -240,18 +241,15 @@ void fast_draw_figure() {
         set3(loc2[fig2_PC], PL[(int)pr[6] & 3]);
         // the texture unit 1 bindings in the general pass's order (an index texture wins)
         if (pr[0] == 9.0f && pattern_texture != 0) {
-            glActiveTexture(GL_TEXTURE1);
-            glBindTexture(GL_TEXTURE_2D, pattern_texture);
+            bind_texture(1, pattern_texture);
             set1i(loc2[fig2_IDX], 1);
-            glActiveTexture(GL_TEXTURE0);
         }
         if (has_texture) {
-            glActiveTexture(GL_TEXTURE1);
-            glBindTexture(GL_TEXTURE_2D, index_textures[slot]);
+            bind_texture(1, index_textures[slot]);
             set1i(loc[fig_IDX], 1);
         }
         glDrawElements(GL_TRIANGLES, rec.index_count, GL_UNSIGNED_SHORT,
                        (const void*)(uintptr_t)(2 * (size_t)rec.first_index));
     }
-    glActiveTexture(GL_TEXTURE0);
+    select_texture_unit(0);
 }

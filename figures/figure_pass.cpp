@@ -13,6 +13,7 @@
 #include "figures/figure_fast.h"
 #include "looks/palette.h"
 #include "render/fast_programs.h"
+#include "render/gl_state.h"
 #include "render/programs.h"
 #include "render/shader_sources.h"
 #include "render/slots.h"
@@ -31,7 +32,7 @@ void build_figure_program() {
     const char* fragment = shader_figure_frag;
     for (GLint& l : figure_program.loc) l = -1;
     figure_program.name = build_program(shader_figure_vert, 1, &fragment);
-    glUseProgram(figure_program.name);
+    use_program(figure_program.name);
     look_up_uniforms(figure_program.name, figure_uniform_names_first, 20, figure_program.loc);
     figure_program.loc[fig_INST] = -1; // looked up, never used
 }
@@ -49,7 +50,7 @@ static void upload(int i, GLenum target, GLsizeiptr bytes, const void* data) {
 void init_figure_mesh_first() {
     const GLsizeiptr n = scene_vertex_count;
     glGenVertexArrays(1, &figure_vertex_array);
-    glBindVertexArray(figure_vertex_array);
+    use_vertex_array(figure_vertex_array);
     upload(0, GL_ARRAY_BUFFER, n * 6, scene_positions);
     glVertexAttribPointer(0, 3, GL_UNSIGNED_SHORT, GL_TRUE, 0, nullptr);
     glEnableVertexAttribArray(0);
@@ -60,7 +61,7 @@ void init_figure_mesh_first() {
 
 void init_figure_mesh_rest() {
     const GLsizeiptr n = scene_vertex_count;
-    glBindVertexArray(figure_vertex_array);
+    use_vertex_array(figure_vertex_array);
     upload(2, GL_ARRAY_BUFFER, n * 3, scene_normals);
     glVertexAttribPointer(1, 3, GL_BYTE, GL_TRUE, 0, nullptr);
     glEnableVertexAttribArray(1);
@@ -86,7 +87,7 @@ void draw_figure() {
     const GLint* loc2 = figure_uniforms_second;
     const float phase = cue.dance_phase;
     const float kick = audio.AU[0];
-    glUseProgram(figure_program.name);
+    use_program(figure_program.name);
     pose_bones(phase);
     if (loc[fig_BONES] >= 0) glUniformMatrix4fv(loc[fig_BONES], 13, GL_FALSE, BONES);
 
@@ -97,7 +98,7 @@ void draw_figure() {
     set3(loc2[fig2_RC], PL[1]);
     set3(loc2[fig2_SC], colours.SC);
     set3(loc[fig_CAMP], camera.eye);
-    glBindVertexArray(figure_vertex_array);
+    use_vertex_array(figure_vertex_array);
 
     for (int p = 0; p < scene_piece_count; ++p) {
         const piece_record& rec = scene_pieces[p];
@@ -118,10 +119,8 @@ void draw_figure() {
             if (loc2[fig2_AU] >= 0) glUniform4f(loc2[fig2_AU], audio.AU[0], audio.AU[1], audio.AU[2], audio.AU[3]);
             set1f(loc2[fig2_PBT], cue.beat);
             if (pr[0] == 9.0f && pattern_texture != 0) {
-                glActiveTexture(GL_TEXTURE1);
-                glBindTexture(GL_TEXTURE_2D, pattern_texture);
+                bind_texture(1, pattern_texture);
                 if (loc2[fig2_IDX] >= 0) glUniform1i(loc2[fig2_IDX], 1);
-                glActiveTexture(GL_TEXTURE0);
             }
         }
         set3(loc[fig_B], rec.B);
@@ -131,8 +130,7 @@ void draw_figure() {
         int slot = rec.index_slot;
         bool has_texture = slot >= 0 && slot < index_slot_count && index_slots[slot].size > 0 && index_textures[slot] != 0;
         if (has_texture) {
-            glActiveTexture(GL_TEXTURE1);
-            glBindTexture(GL_TEXTURE_2D, index_textures[slot]);
+            bind_texture(1, index_textures[slot]);
             if (loc[fig_IDX] >= 0) glUniform1i(loc[fig_IDX], 1);
             // a slot that received a pattern has its pair; the others keep the fixed pair
             const float* pair = &slot_pairs[slot][0][0];
@@ -148,7 +146,11 @@ void draw_figure() {
     }
     // the passes after this one bind their textures to unit 0 (sprites, cover): make it the
     // active unit again, which leaves every binding as it is
-    glActiveTexture(GL_TEXTURE0);
+    select_texture_unit(0);
 }
 
-void figure_pass(int, int) { draw_figure(); }
+void figure_pass(int, int) {
+    // Depth-tested, opaque; draw_figure picks the program of each piece.
+    apply_gl_state(scene_pass_state(gl_keep, figure_vertex_array));
+    draw_figure();
+}

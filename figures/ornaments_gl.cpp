@@ -5,6 +5,8 @@
 #include "core/camera.h"
 #include "looks/ornament_frame.h"
 #include "looks/ornaments.h"
+#include "render/fast_programs.h"
+#include "render/gl_state.h"
 #include "render/programs.h"
 #include "render/slots.h"
 
@@ -18,7 +20,7 @@ void init_ornaments() {
     if (!ornaments_enabled) return;
     build_vertex_colour_program();
     glGenVertexArrays(1, &ornament_vertex_array);
-    glBindVertexArray(ornament_vertex_array);
+    use_vertex_array(ornament_vertex_array);
     glGenBuffers(1, &ornament_buffer);
     build_ornaments(0);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 24, nullptr);
@@ -47,22 +49,26 @@ void draw_ornaments() {
     if (!ornaments_enabled) return;
     int32_t phrase = ornament_phrase(cue.beat);
     if (phrase != ornament_built_phrase) {
-        glBindVertexArray(ornament_vertex_array);
+        use_vertex_array(ornament_vertex_array);
         build_ornaments(phrase);
     }
     if (ornament_vertex_count == 0) return;
     int n = ornament_frame_draws(cue.t, cue.beat, cue.dance_phase, audio.AU, camera.view_projection);
-    glUseProgram(vertex_colour_program.name);
-    glBindVertexArray(ornament_vertex_array);
+    use_program(vertex_colour_program.name);
+    use_vertex_array(ornament_vertex_array);
     draw_list(n);
 }
 
 void draw_emblem(int slot, float f, float aspect) {
     if (!ornaments_enabled || ornament_vertex_count == 0) return;
     int n = emblem_draws(slot, cue.t, cue.beat, f, audio.AU, aspect);
-    glUseProgram(vertex_colour_program.name);
-    glBindVertexArray(ornament_vertex_array);
+    use_program(vertex_colour_program.name);
+    use_vertex_array(ornament_vertex_array);
     draw_list(n);
 }
 
-void ornament_pass(int, int) { draw_ornaments(); }
+void ornament_pass(int, int) {
+    // Depth-tested among the dancers, opaque.
+    apply_gl_state(scene_pass_state(gl_keep, gl_keep));
+    draw_ornaments();
+}

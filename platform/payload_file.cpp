@@ -74,26 +74,45 @@ FILE* open_regular_file(const char* path, const char** why) {
 #endif
 }
 
+static payload_read_outcome read_open_payload(FILE* f, payload_file_read* r) {
+    long long length = -1;
+    if (fseek(f, 0, SEEK_END) == 0) length = ftello(f);
+    if (length < 0) return payload_read_no_length;
+    r->file_size = (uint64_t)length;
+    if (length <= (long long)payload_trailer_size) return payload_read_too_short;
+    uint8_t trailer[payload_trailer_size];
+    if (fseeko(f, length - payload_trailer_size, SEEK_SET) != 0 || fread(trailer, 1, sizeof trailer, f) != sizeof trailer)
+        return payload_read_no_trailer;
+    switch (read_payload_trailer(trailer, (uint64_t)length, &r->payload_size)) {
+    case trailer_fine: break;
+    case trailer_no_magic: return payload_read_no_magic;
+    case trailer_bad_size: return payload_read_bad_size;
+    }
+    uint32_t size = r->payload_size;
+    r->buffer = (uint8_t*)malloc(size);
+    if (!r->buffer) return payload_read_no_memory;
+    if (fseeko(f, length - payload_trailer_size - (long long)size, SEEK_SET) == 0)
+        r->got = (uint32_t)fread(r->buffer, 1, size, f);
+    return r->got == size ? payload_read_ok : payload_read_short;
+}
+
+payload_file_read read_payload_file(const char* path) {
+    payload_file_read r;
+    FILE* f = open_regular_file(path, &r.why);
+    if (!f) return r; // payload_read_cannot_open
+    r.outcome = read_open_payload(f, &r);
+    fclose(f);
+    return r;
+}
+
 void load_show_payload_file(const char* path) {
     payload_loader_start();
     // Only a regular file: a FIFO or a device named by TAVRIN_SELF is no payload (the silent show).
-    FILE* f = open_regular_file(path);
-    if (!f) return;
-    uint8_t trailer[12];
-    uint32_t size = 0;
-    long long length = -1;
-    if (fseek(f, 0, SEEK_END) == 0) length = ftello(f);
-    if (length > 12 && fseeko(f, length - 12, SEEK_SET) == 0 && fread(trailer, 1, 12, f) == 12 &&
-        check_payload_trailer(trailer, (uint64_t)length, &size)) {
-        uint8_t* buffer = (uint8_t*)malloc(size);
-        if (buffer) {
-            if (fseeko(f, length - 12 - (long long)size, SEEK_SET) == 0 && fread(buffer, 1, size, f) == size) {
-                publish_payload(buffer, size);
-            } else {
-                payload = buffer; // kept, as the player keeps it; no tracks
-                payload_bytes = 0;
-            }
-        }
+    payload_file_read r = read_payload_file(path);
+    if (r.outcome == payload_read_ok) {
+        publish_payload(r.buffer, r.payload_size);
+    } else if (r.outcome == payload_read_short) {
+        payload = r.buffer; // kept, as the player keeps it; no tracks
+        payload_bytes = 0;
     }
-    fclose(f);
 }

@@ -113,39 +113,13 @@ int background_style() {
     return style >= 0 && style <= 3 ? style : 4;
 }
 
-void set1f(GLint l, float v) {
-    if (l >= 0) glUniform1f(l, v);
-}
 void set1i(GLint l, int v) {
     if (l >= 0) glUniform1i(l, v);
 }
 void set2f(GLint l, float x, float y) {
     if (l >= 0) glUniform2f(l, x, y);
 }
-void set3f(GLint l, float x, float y, float z) {
-    if (l >= 0) glUniform3f(l, x, y, z);
-}
-void set4f(GLint l, const float* v) {
-    if (l >= 0) glUniform4f(l, v[0], v[1], v[2], v[3]);
-}
-void set_palette(GLint l) {
-    if (l >= 0) glUniform3fv(l, 4, &PL[0][0]);
-}
 
-// The cover's uniforms, as cover_pass uploads them.
-void upload_cover(const gl_program& p, const cover_state& cover, int w, int h) {
-    const GLint* loc = p.loc;
-    set2f(loc[cover_R], (float)w, (float)h);
-    set1f(loc[cover_T], cue.t);
-    set1f(loc[cover_B], cue.beat);
-    set4f(loc[cover_AU], audio.AU);
-    set_palette(loc[cover_PL]);
-    set1f(loc[cover_K], cover.k);
-    set1i(loc[cover_S], cover.style);
-    set1i(loc[cover_F], cover.shape);
-    set1f(loc[cover_M], cover.glow);
-    set1f(loc[cover_Z], cover.turn);
-}
 
 void add_to_plan(int kind, int a, int b, bool blend, float beat) {
     for (int i = 0; i < warm_count_planned; ++i) {
@@ -160,23 +134,16 @@ void add_to_plan(int kind, int a, int b, bool blend, float beat) {
 
 // Draws program p once into the bottom-left pixel with the GL state its pass draws with.
 void warm_draw(const gl_program& p, int w, int h, bool blend) {
-    glUseProgram(p.name);
-    glBindVertexArray(fullscreen_vertex_array);
+    gl_pass_state state = gl_pass(p.name, fullscreen_vertex_array);
+    state.depth_test = false;
+    state.blend = blend ? blend_over : blend_off;
+    state.scissor = true;
+    state.scissor_box[2] = state.scissor_box[3] = 1;
+    apply_gl_state(state);
     // R as the pass sets it (the fragment code divides by it); the rest may stay as it is
     set2f(p.loc[0], (float)w, (float)h);
-    glDisable(GL_DEPTH_TEST);
-    if (blend) {
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    } else {
-        glDisable(GL_BLEND);
-    }
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(0, 0, 1, 1);
     draw_fullscreen_triangle();
-    glDisable(GL_SCISSOR_TEST);
-    glDisable(GL_BLEND);
-    glEnable(GL_DEPTH_TEST);
+    apply_gl_state(gl_rest_state());
 }
 
 void warm(const warm_entry& e, int w, int h) {
@@ -188,9 +155,8 @@ void warm(const warm_entry& e, int w, int h) {
     } else if (e.kind == kind_cover) {
         const gl_program* p = fast_cover_program(e.a, e.b);
         if (e.b == 6) {
-            glActiveTexture(GL_TEXTURE0);
-            glBindTexture(GL_TEXTURE_2D, pattern_texture);
-            glUseProgram(p->name);
+            bind_texture(0, pattern_texture);
+            use_program(p->name);
             set1i(p->loc[cover_TX], 0);
         }
         warm_draw(*p, w, h, e.blend);
@@ -199,19 +165,11 @@ void warm(const warm_entry& e, int w, int h) {
         const gl_program* p = fast_post_program(e.a == 0 ? 1 : 2);
         // the post pass samples the two screen copies on units 1 and 2; made here when no
         // effect has played yet, with the echo restarting from the screen at its first use
-        if (w != compositor.target_width || h != compositor.target_height) {
-            create_render_target(&compositor.scene_copy, w, h);
-            create_render_target(&compositor.echo_memory, w, h);
-            compositor.target_width = w;
-            compositor.target_height = h;
-            compositor.echo_reset = true;
-        }
-        glActiveTexture(GL_TEXTURE1);
-        glBindTexture(GL_TEXTURE_2D, compositor.scene_copy);
-        glActiveTexture(GL_TEXTURE2);
-        glBindTexture(GL_TEXTURE_2D, compositor.echo_memory);
-        glActiveTexture(GL_TEXTURE0);
-        glUseProgram(p->name);
+        size_post_targets(w, h);
+        bind_texture(1, compositor.scene_copy);
+        bind_texture(2, compositor.echo_memory);
+        select_texture_unit(0);
+        use_program(p->name);
         set1i(p->loc[post_S], 1);
         set1i(p->loc[post_L], 2);
         warm_draw(*p, w, h, false);
@@ -363,19 +321,15 @@ void fast_background_pass(int w, int h) {
     if (box[2] == 0) return;
     int p_active = 0;
     const gl_program* p = fast_background_program(background_style(), &p_active);
-    glUseProgram(p->name);
-    glBindVertexArray(background_vertex_array);
+    // Alpha is 1: the pixels replace the frame, with no blending, inside the box.
+    gl_pass_state state = gl_pass(p->name, background_vertex_array);
+    state.depth_test = false;
+    state.scissor = box[2] < w || box[3] < h;
+    for (int i = 0; i < 4; ++i) state.scissor_box[i] = box[i];
+    apply_gl_state(state);
     upload_background(*p, p_active, w, h);
-    bool scissor = box[2] < w || box[3] < h;
-    if (scissor) {
-        glEnable(GL_SCISSOR_TEST);
-        glScissor(box[0], box[1], box[2], box[3]);
-    }
-    // alpha is 1: the pixels replace the frame, blending changes nothing
-    glDisable(GL_DEPTH_TEST);
     draw_fullscreen_triangle();
-    if (scissor) glDisable(GL_SCISSOR_TEST);
-    glEnable(GL_DEPTH_TEST);
+    apply_gl_state(gl_rest_state());
     backgrounds[background_style()].warm[0] = true;
 }
 
@@ -385,43 +339,38 @@ void fast_cover_pass(int w, int h) {
     int mask = fast_cover_mask(cover.style), picture = fast_cover_picture(cover.shape);
     // Without the glow, alpha is 0 (the fragment is discarded) or 1: blending changes nothing.
     bool blend = cover.glow != 0.0f;
-    glDisable(GL_DEPTH_TEST);
-    if (blend) {
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    }
     const gl_program* p = fast_cover_program(mask, picture);
-    glUseProgram(p->name);
-    glBindVertexArray(fullscreen_vertex_array);
+    gl_pass_state state = gl_pass(p->name, fullscreen_vertex_array);
+    state.depth_test = false;
+    state.blend = blend ? blend_over : blend_off;
+    if (cover.shape == 6) state.textures[0] = pattern_texture;
+    apply_gl_state(state);
     upload_cover(*p, cover, w, h);
-    if (cover.shape == 6) {
-        glActiveTexture(GL_TEXTURE0);
-        glBindTexture(GL_TEXTURE_2D, pattern_texture);
-        set1i(p->loc[cover_TX], 0);
-    }
+    if (cover.shape == 6) set1i(p->loc[cover_TX], 0);
     draw_fullscreen_triangle();
     covers[mask][picture].warm[blend] = true;
-    glDisable(GL_BLEND);
     if (cover.full_cover) full_cover_extras(w, h, cue.phrase, cover.b);
-    glEnable(GL_DEPTH_TEST);
+    apply_gl_state(gl_rest_state());
 }
 
 namespace {
 bool scene_scissored;
+int scene_box[4];
 }
 
 void fast_scene_scissor_begin(int w, int h) {
     scene_scissored = false;
     if (!fast_programs_on) return;
-    int box[4];
-    fast_background_box(w, h, box);
-    if (box[2] == w && box[3] == h) return;
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(box[0], box[1], box[2], box[3]);
+    fast_background_box(w, h, scene_box);
+    if (scene_box[2] == w && scene_box[3] == h) return;
     scene_scissored = true;
 }
 
-void fast_scene_scissor_end() {
-    if (scene_scissored) glDisable(GL_SCISSOR_TEST);
-    scene_scissored = false;
+void fast_scene_scissor_end() { scene_scissored = false; }
+
+gl_pass_state scene_pass_state(GLuint program, GLuint vertex_array) {
+    gl_pass_state state = gl_pass(program, vertex_array);
+    state.scissor = scene_scissored;
+    for (int i = 0; i < 4; ++i) state.scissor_box[i] = scene_box[i];
+    return state;
 }

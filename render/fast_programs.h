@@ -12,6 +12,7 @@
 #pragma once
 #include <stdint.h>
 
+#include "render/gl_state.h"
 #include "render/programs.h"
 
 // The frame draws with the specialised programs when true (the player); false draws every
@@ -57,6 +58,11 @@ void fast_background_box(int w, int h, int box[4]);
 // The scene drawn over the background (figure, ornaments, scene sprites) shows no more than
 // the background does: with the specialised programs these passes draw inside the same box
 // (nothing where an opaque cover hides the whole scene; the whole frame in an echo phrase).
-// Begin sets the scissor box, end takes it away again; both do nothing on the reference path.
+// Begin finds the box, end forgets it; the scene passes declare it in their state
+// (scene_pass_state). On the reference path there is no box.
 void fast_scene_scissor_begin(int w, int h);
 void fast_scene_scissor_end();
+
+// The state a scene pass starts from: depth test on, no blending, and the scene's scissor box
+// while there is one.
+gl_pass_state scene_pass_state(GLuint program, GLuint vertex_array);

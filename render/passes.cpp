@@ -6,6 +6,7 @@
 #include "core/show.h"
 #include "looks/palette.h"
 #include "render/fast_programs.h"
+#include "render/gl_state.h"
 #include "render/programs.h"
 #include "render/slots.h"
 #include "render/textures.h"
@@ -34,6 +35,16 @@ static void set_palette(GLint l) {
 
 void restart_echo() { compositor.echo_reset = true; }
 
+void size_post_targets(int w, int h) {
+    if (w == compositor.target_width && h == compositor.target_height) return;
+    create_render_target(&compositor.scene_copy, w, h);
+    create_render_target(&compositor.echo_memory, w, h);
+    compositor.target_width = w;
+    compositor.target_height = h;
+    // A new target holds no echo yet: the next echo starts from the screen.
+    restart_echo();
+}
+
 // The background's uniforms, the same for the general program and the specialised ones.
 void upload_background(const gl_program& p, int p_active, int w, int h) {
     const GLint* loc = p.loc;
@@ -52,81 +63,9 @@ void upload_background(const gl_program& p, int p_active, int w, int h) {
     set3f(loc[bg_COL], 1.0f, 1.0f, 1.0f);
 }
 
-void background_pass(int w, int h) {
-    if (fast_programs_on) return fast_background_pass(w, h);
-    glUseProgram(background_program.name);
-    glBindVertexArray(background_vertex_array);
-    upload_background(background_program, background_p_active, w, h);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-    draw_fullscreen_triangle();
-    glDisable(GL_BLEND);
-    glEnable(GL_DEPTH_TEST);
-}
-
-void post_pass(int w, int h) {
-    post_state post = post_for_frame(cue.phrase, cue.beat);
-    if (post.effect == effect_none) {
-        // The next echo starts from the screen it finds, not from a trail of an older phrase.
-        restart_echo();
-        return;
-    }
-    // The two targets are made on the first frame with an effect and remade at a new size.
-    if (w != compositor.target_width || h != compositor.target_height) {
-        create_render_target(&compositor.scene_copy, w, h);
-        create_render_target(&compositor.echo_memory, w, h);
-        compositor.target_width = w;
-        compositor.target_height = h;
-        compositor.echo_reset = true;
-    }
-    // The effect reads the frame drawn so far, so it is copied out before being drawn over.
-    glActiveTexture(GL_TEXTURE0 + unit_scene_copy);
-    glBindTexture(GL_TEXTURE_2D, compositor.scene_copy);
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, w, h);
-    if (compositor.echo_reset) {
-        glActiveTexture(GL_TEXTURE0 + unit_echo_memory);
-        glBindTexture(GL_TEXTURE_2D, compositor.echo_memory);
-        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, w, h);
-        compositor.echo_reset = false;
-    }
-    glActiveTexture(GL_TEXTURE0 + unit_echo_memory);
-    glBindTexture(GL_TEXTURE_2D, compositor.echo_memory);
-
-    const gl_program& program = fast_programs_on ? *fast_post_program(post.effect) : post_program;
-    const GLint* loc = program.loc;
-    glUseProgram(program.name);
-    glBindVertexArray(fullscreen_vertex_array);
-    set2f(loc[post_R], (float)w, (float)h);
-    set1f(loc[post_T], cue.t);
-    set1f(loc[post_B], cue.beat);
-    set4f(loc[post_AU], audio.AU);
-    set1i(loc[post_S], unit_scene_copy);
-    set1i(loc[post_L], unit_echo_memory);
-    set1i(loc[post_E], post.effect);
-    set1f(loc[post_K], post.k);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND); // the result replaces the frame
-    draw_fullscreen_triangle();
-    if (post.effect == effect_echo) {
-        // the next frame echoes this one
-        glBindTexture(GL_TEXTURE_2D, compositor.echo_memory);
-        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, w, h);
-    }
-    glActiveTexture(GL_TEXTURE0); // the unit the other passes bind their textures on
-    glEnable(GL_DEPTH_TEST);
-}
-
-void cover_pass(int w, int h) {
-    if (fast_programs_on) return fast_cover_pass(w, h);
-    cover_state cover = cover_for_frame(cue.phrase, cue.beat, cue.t, show.show_length, cover_last_glow);
-    if (!cover.draw) return;
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    const GLint* loc = cover_program.loc;
-    glUseProgram(cover_program.name);
-    glBindVertexArray(fullscreen_vertex_array);
+// The cover's uniforms, the same for the general program and the specialised ones.
+void upload_cover(const gl_program& p, const cover_state& cover, int w, int h) {
+    const GLint* loc = p.loc;
     set2f(loc[cover_R], (float)w, (float)h);
     set1f(loc[cover_T], cue.t);
     set1f(loc[cover_B], cue.beat);
@@ -137,13 +76,77 @@ void cover_pass(int w, int h) {
     set1i(loc[cover_F], cover.shape);
     set1f(loc[cover_M], cover.glow);
     set1f(loc[cover_Z], cover.turn);
-    if (cover.shape == picture_textured) {
-        glActiveTexture(GL_TEXTURE0 + unit_pattern);
-        glBindTexture(GL_TEXTURE_2D, pattern_texture);
-        set1i(loc[cover_TX], unit_pattern);
-    }
+}
+
+void background_pass(int w, int h) {
+    if (fast_programs_on) return fast_background_pass(w, h);
+    // Over the whole frame, whatever depth it holds; the pattern's colours come premultiplied.
+    gl_pass_state state = gl_pass(background_program.name, background_vertex_array);
+    state.depth_test = false;
+    state.blend = blend_premultiplied;
+    apply_gl_state(state);
+    upload_background(background_program, background_p_active, w, h);
     draw_fullscreen_triangle();
-    glDisable(GL_BLEND);
+    apply_gl_state(gl_rest_state());
+}
+
+void post_pass(int w, int h) {
+    post_state post = post_for_frame(cue.phrase, cue.beat);
+    if (post.effect == effect_none) {
+        // The next echo starts from the screen it finds, not from a trail of an older phrase.
+        restart_echo();
+        return;
+    }
+    size_post_targets(w, h);
+    // The effect reads the frame drawn so far, so it is copied out before being drawn over.
+    bind_texture(unit_scene_copy, compositor.scene_copy);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, w, h);
+    if (compositor.echo_reset) {
+        bind_texture(unit_echo_memory, compositor.echo_memory);
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, w, h);
+        compositor.echo_reset = false;
+    }
+
+    // The result replaces the frame: no depth test, no blending. The echo's unit stays active
+    // for the copy after the draw.
+    const gl_program& program = fast_programs_on ? *fast_post_program(post.effect) : post_program;
+    const GLint* loc = program.loc;
+    gl_pass_state state = gl_pass(program.name, fullscreen_vertex_array);
+    state.depth_test = false;
+    state.textures[unit_scene_copy] = compositor.scene_copy;
+    state.textures[unit_echo_memory] = compositor.echo_memory;
+    state.active_unit = unit_echo_memory;
+    apply_gl_state(state);
+    set2f(loc[post_R], (float)w, (float)h);
+    set1f(loc[post_T], cue.t);
+    set1f(loc[post_B], cue.beat);
+    set4f(loc[post_AU], audio.AU);
+    set1i(loc[post_S], unit_scene_copy);
+    set1i(loc[post_L], unit_echo_memory);
+    set1i(loc[post_E], post.effect);
+    set1f(loc[post_K], post.k);
+    draw_fullscreen_triangle();
+    if (post.effect == effect_echo) {
+        // the next frame echoes this one
+        bind_texture(unit_echo_memory, compositor.echo_memory);
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, w, h);
+    }
+    apply_gl_state(gl_rest_state()); // unit 0 active: the unit the other passes bind on
+}
+
+void cover_pass(int w, int h) {
+    if (fast_programs_on) return fast_cover_pass(w, h);
+    cover_state cover = cover_for_frame(cue.phrase, cue.beat, cue.t, show.show_length, cover_last_glow);
+    if (!cover.draw) return;
+    // Over the whole frame, its alpha the mask's.
+    gl_pass_state state = gl_pass(cover_program.name, fullscreen_vertex_array);
+    state.depth_test = false;
+    state.blend = blend_over;
+    if (cover.shape == picture_textured) state.textures[unit_pattern] = pattern_texture;
+    apply_gl_state(state);
+    upload_cover(cover_program, cover, w, h);
+    if (cover.shape == picture_textured) set1i(cover_program.loc[cover_TX], unit_pattern);
+    draw_fullscreen_triangle();
     if (cover.full_cover) full_cover_extras(w, h, cue.phrase, cover.b);
-    glEnable(GL_DEPTH_TEST);
+    apply_gl_state(gl_rest_state());
 }

@@ -3,6 +3,7 @@
 #pragma once
 #include <stdint.h>
 
+#include "core/compositor.h"
 #include "render/gl_api.h"
 #include "render/programs.h"
 
@@ -30,8 +31,14 @@ extern bool cover_last_glow;
 // (a frame drawn alone, away from the frames before it).
 void restart_echo();
 
+// The post effect's two targets (scene_copy, echo_memory) at w x h: made on the first frame
+// that needs them and remade at a new size, which restarts the echo.
+void size_post_targets(int w, int h);
+
 // Uploads the background's uniforms to program p (its first p_active P parameters).
 void upload_background(const gl_program& p, int p_active, int w, int h);
+// Uploads the cover's uniforms (all but the textured picture's sampler) to program p.
+void upload_cover(const gl_program& p, const cover_state& cover, int w, int h);
 
 void background_pass(int w, int h);
 void post_pass(int w, int h);

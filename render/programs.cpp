@@ -1,5 +1,7 @@
 #include "render/programs.h"
 
+#include "render/gl_state.h"
+
 #include "core/compositor.h"
 #include "render/shader_sources.h"
 
@@ -99,7 +101,7 @@ void build_sprite_program() {
     // Two triangles of a unit square centred on the origin.
     static const float quad[12] = {-0.5f, -0.5f, 0.5f, -0.5f, 0.5f, 0.5f, -0.5f, -0.5f, 0.5f, 0.5f, -0.5f, 0.5f};
     glGenVertexArrays(1, &sprite_quad_vertex_array);
-    glBindVertexArray(sprite_quad_vertex_array);
+    use_vertex_array(sprite_quad_vertex_array);
     glGenBuffers(1, &sprite_quad_buffer);
     glBindBuffer(GL_ARRAY_BUFFER, sprite_quad_buffer);
     glBufferData(GL_ARRAY_BUFFER, sizeof quad, quad, GL_STATIC_DRAW);
@@ -119,7 +121,7 @@ void draw_fullscreen_triangle() { glDrawArrays(GL_TRIANGLES, 0, 3); }
 void draw_sprite(int image, const float matrix[16]) {
     glUniformMatrix4fv(sprite_program.loc[sprite_M], 1, GL_FALSE, matrix);
     glUniform3fv(sprite_program.loc[sprite_P], 16, &sprite_palettes[image][0][0]);
-    glBindTexture(GL_TEXTURE_2D, sprite_textures[image]);
+    bind_texture(0, sprite_textures[image]);
     glDrawArrays(GL_TRIANGLES, 0, 6);
 }
 
@@ -131,7 +133,7 @@ void place_sprite(int image, float x, float y, float scale, float angle, float a
 
 void create_render_target(GLuint* name, int width, int height) {
     if (*name == 0) glGenTextures(1, name);
-    glBindTexture(GL_TEXTURE_2D, *name);
+    bind_texture_here(*name);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);

@@ -4,6 +4,7 @@
 #include "core/compositor.h"
 #include "player/startup.h"
 #include "render/fast_programs.h"
+#include "render/gl_state.h"
 #include "render/passes.h"
 #include "render/programs.h"
 #include "render/slots.h"
@@ -41,8 +42,8 @@ void render_startup_hooks(startup_hooks* hooks) {
 void render_init_late(int w, int h) {
     build_cover_program();
     build_post_program();
-    glBindVertexArray(figure_vertex_array);
-    glEnable(GL_DEPTH_TEST);
+    use_vertex_array(figure_vertex_array);
+    apply_gl_state(gl_rest_state());
     glClearColor(0.25831f, 0.25831f, 0.25831f, 1.0f);
     initial_projection(w, h, projection_matrix);
     reset_camera(w, h);
@@ -52,9 +53,12 @@ void render_init_late(int w, int h) {
 void render_frame(int w, int h) {
     // the camera of the frame (core/camera.h) decides the projection; it is only kept here
     for (int i = 0; i < 16; ++i) projection_matrix[i] = camera.projection[i];
+    gl_state_frame_begin();
     glViewport(0, 0, w, h);
     fast_warm_step(w, h);
     step_done(render_step_warm_up);
+    // The clear writes the whole depth buffer: depth writes on, no scissor.
+    apply_gl_state(gl_rest_state());
     // With the specialised passes every pixel is painted over (by the background, or by an
     // opaque cover outside the background's box): only depth needs clearing.
     glClear(fast_programs_on ? GL_DEPTH_BUFFER_BIT : GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -75,7 +79,8 @@ void render_frame(int w, int h) {
     step_done(render_step_cover);
     overlay_pass(w, h);
     step_done(render_step_overlay);
-    glEnable(GL_DEPTH_TEST);
+    apply_gl_state(gl_rest_state());
+    gl_state_frame_end();
 }
 
 uint32_t render_pattern_texture() { return pattern_texture; }

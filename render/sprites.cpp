@@ -14,6 +14,8 @@
 #include "figures/ornaments_gl.h"
 #include "looks/palette.h"
 #include "looks/sprites.h"
+#include "render/fast_programs.h"
+#include "render/gl_state.h"
 #include "render/programs.h"
 #include "render/slots.h"
 
@@ -28,7 +30,7 @@ void make_sprites() {
         if (!bytes) continue; // left out of every list
         unpack_sprite(sprite_pixels, e.offset, e.width, e.height, bytes);
         glGenTextures(1, &sprite_textures[i]);
-        glBindTexture(GL_TEXTURE_2D, sprite_textures[i]);
+        bind_texture_here(sprite_textures[i]);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_R8, e.width, e.height, 0, GL_RED, GL_UNSIGNED_BYTE, bytes);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
@@ -40,15 +42,18 @@ void make_sprites() {
     }
 }
 
-static void use_sprite_program() {
-    glUseProgram(sprite_program.name);
-    glBindVertexArray(sprite_quad_vertex_array);
-    glActiveTexture(GL_TEXTURE0);
+// The sprite program with its pictures on unit 0, in a state the caller declared.
+static void use_sprite_program(gl_pass_state state) {
+    state.program = sprite_program.name;
+    state.vertex_array = sprite_quad_vertex_array;
+    state.active_unit = 0;
+    apply_gl_state(state);
     if (sprite_program.loc[sprite_T] >= 0) glUniform1i(sprite_program.loc[sprite_T], 0);
 }
 
 void scene_sprite_pass(int, int) {
-    use_sprite_program();
+    // In the scene: hidden behind the figure and ornaments where they stand in front.
+    use_sprite_program(scene_pass_state(gl_keep, gl_keep));
     scene_sprite s[scene_sprite_slots];
     int n = scene_sprites_now(camera.eye, camera.view, sprites, s);
     for (int k = 0; k < n; ++k) {
@@ -61,11 +66,14 @@ void scene_sprite_pass(int, int) {
 void full_cover_extras(int w, int h, int32_t phrase, float b) {
     float q = (float)w / (float)h;
     float f = cover_growth(b);
+    // The emblem with a depth of its own over the cover (draw_emblem binds its program),
+    // then the sprites over everything.
+    apply_gl_state(gl_rest_state());
     glClear(GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_DEPTH_TEST);
     if (ornament_vertex_count > 0) draw_emblem(emblem_slot(phrase), f, q);
-    glDisable(GL_DEPTH_TEST);
-    use_sprite_program();
+    gl_pass_state sprite_state = gl_pass(gl_keep, gl_keep);
+    sprite_state.depth_test = false;
+    use_sprite_program(sprite_state);
     for (int i = 0; i < 3; ++i) {
         screen_sprite s;
         if (!cover_sprite(i, phrase, cue.t, cue.beat, f, audio.AU, q, sprites, rng_salt, &s)) break;
@@ -75,10 +83,13 @@ void full_cover_extras(int w, int h, int32_t phrase, float b) {
 
 void overlay_pass(int w, int h) {
     float q = (float)w / (float)h;
-    glDisable(GL_DEPTH_TEST);
-    use_sprite_program();
+    // Over everything drawn before.
+    gl_pass_state state = gl_pass(gl_keep, gl_keep);
+    state.depth_test = false;
+    use_sprite_program(state);
     screen_sprite s;
     if (title_sprite(cue.t, cue.beat, audio.AU, sprites, &s)) place_sprite(s.image, s.x, s.y, s.scale, s.angle, q);
     if (closing_sprite(cue.t, cue.beat, show.show_length, audio.AU, sprites, &s))
         place_sprite(s.image, s.x, s.y, s.scale, s.angle, q);
+    apply_gl_state(gl_rest_state());
 }

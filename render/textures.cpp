@@ -1,5 +1,7 @@
 #include "render/textures.h"
 
+#include "render/gl_state.h"
+
 #include "data/index_slots.h"
 #include "data/pattern_atlas.h"
 #include "looks/patterns.h"
@@ -14,7 +16,7 @@ void make_index_textures() {
         const index_slot& s = index_slots[slot];
         if (s.size <= 0) continue;
         glGenTextures(1, &index_textures[slot]);
-        glBindTexture(GL_TEXTURE_2D, index_textures[slot]);
+        bind_texture_here(index_textures[slot]);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_R8, s.size, s.size, 0, GL_RED, GL_UNSIGNED_BYTE,
                      index_pixels + s.pixel_offset);
@@ -28,7 +30,7 @@ void make_index_textures() {
 void upload_pattern_texture(int choice, uint8_t* scratch) {
     const pattern_choice& c = pattern_choices[choice];
     make_pattern_image(pattern_atlas, c.pattern, c.flags, scratch);
-    glBindTexture(GL_TEXTURE_2D, index_textures[c.slot]);
+    bind_texture_here(index_textures[c.slot]);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_R8, pattern_size, pattern_size, 0, GL_RED, GL_UNSIGNED_BYTE, scratch);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);

@@ -19,6 +19,7 @@
 
 #include "core/player_mark.h"
 #include "pack_fixture.h"
+#include "tools/media_out.h"
 #include "tools/pack.h"
 #include "tools/pack_checks.h"
 

@@ -2,9 +2,6 @@
 
 #include "tools/cli.h"
 
-#include "core/payload.h"
-#include "platform/payload_file.h"
-#include "tools/payload_lookup.h"
 
 #include <errno.h>
 #include <math.h>
@@ -15,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 
 #include "core/beat_clock.h"
@@ -22,12 +20,11 @@
 #include "core/rng.h"
 #include "core/show.h"
 #include "looks/palette.h"
-#include "platform/linux/linux_rules.h"
 #include "platform/offscreen/offscreen_player.h"
 #include "render/gl_api.h"
 #include "render/passes.h"
 #include "render/render.h"
-#include "tools/render.h"
+#include "tools/offscreen_show.h"
 
 const char* const bench_usage =
     "usage: tavrin bench [SEED] [--payload FILE | --no-payload] [--size WxH] [--step S] [--json]\n"
@@ -152,53 +149,26 @@ frame_stats summarise_frames(std::vector<double> ms) {
 
 bool parse_bench_args(int argc, char** argv, bench_options* out, bool* help, std::string* error_text) {
     bench_options o;
-    const char* seed_text = nullptr;
-    auto fail = [&](const std::string& m) {
-        *error_text = m;
-        return false;
-    };
-    *help = false;
-    for (int i = 0; i < argc; ++i) {
-        std::string a = argv[i];
-        auto value = [&](std::string* v) {
-            if (i + 1 >= argc) return false;
-            *v = argv[++i];
-            return true;
-        };
+    auto own = [&](const std::string& a, const std::function<bool(std::string*)>& value, std::string* error) {
         std::string v;
-        if (a == "--help" || a == "-h") {
-            *help = true;
-            return true;
-        } else if (a == "--json") {
+        if (a == "--json") {
             o.json = true;
-        } else if (a == "--payload") {
-            if (!value(&v) || v.empty()) return fail("--payload needs a file name");
-            if (o.no_payload) return fail("--payload and --no-payload exclude each other");
-            o.payload = v;
-        } else if (a == "--no-payload") {
-            if (!o.payload.empty()) return fail("--payload and --no-payload exclude each other");
-            o.no_payload = true;
-        } else if (a == "--size") {
-            if (!value(&v)) return fail("--size needs WxH");
-            if (!parse_size(v, &o.width, &o.height) || o.width < 8 || o.height < 8 || o.width > 8192 || o.height > 8192)
-                return fail("--size must be WxH with each side 8 to 8192 pixels, got '" + v + "'");
         } else if (a == "--step") {
-            if (!value(&v)) return fail("--step needs a number of seconds");
-            if (!parse_number(v, &o.step) || o.step < 0.001 || o.step > 60)
-                return fail("--step must be 0.001 to 60 seconds, got '" + v + "'");
-        } else if (!a.empty() && a[0] == '-') {
-            return fail("unknown option " + a + " (see tavrin bench --help)");
-        } else if (seed_text) {
-            return fail("unexpected argument " + a);
+            if (!value(&v)) {
+                *error = "--step needs a number of seconds";
+                return -1;
+            }
+            if (!parse_number(v, &o.step) || o.step < 0.001 || o.step > 60) {
+                *error = "--step must be 0.001 to 60 seconds, got '" + v + "'";
+                return -1;
+            }
         } else {
-            seed_text = argv[i];
+            return 0;
         }
-    }
-    if (seed_text) {
-        const char* args[2] = {"tavrin", seed_text};
-        if (!seed_from_args_linux(2, args, &o.seed))
-            return fail(std::string("SEED must begin with a digit, got '") + seed_text + "'");
-    }
+        return 1;
+    };
+    if (!parse_show_args(argc, argv, "bench", own, &o.show, help, error_text)) return false;
+    if (!o.show.seed_given) o.show.seed = 42;
     *out = o;
     return true;
 }
@@ -216,29 +186,16 @@ int run_bench(int argc, char** argv) {
         return 0;
     }
     // The payload as `tavrin render` and `tavrin describe` find it.
-    payload_choice choice = find_payload(o.payload.empty() ? nullptr : o.payload.c_str(), o.no_payload);
-    std::string payload_path = choice.path;
-    std::string why_not;
-    if (choice.explicit_file && !check_payload_file(payload_path, &why_not)) {
-        fprintf(stderr, "tavrin bench: %s\n", why_not.c_str());
+    std::string payload_path, origin, why;
+    if (!open_show_payload(o.show, &payload_path, &origin, &why)) {
+        fprintf(stderr, "tavrin bench: %s\n", why.c_str());
         return 1;
-    }
-    if (!payload_path.empty()) {
-        const char* why = nullptr;
-        FILE* f = open_regular_file(payload_path.c_str(), &why); // never waits on a FIFO
-        if (!f) {
-            fprintf(stderr, "tavrin bench: cannot read %s (%s): %s\n", payload_path.c_str(), choice.origin.c_str(), why);
-            return 1;
-        }
-        fclose(f);
     }
 
     // Start-up to the first finished frame, as the player starts.
     double t0 = now_ms();
-    const char* why = nullptr;
-    if (offscreen_start(o.seed, payload_path.empty() ? nullptr : payload_path.c_str(), o.width, o.height, &why) !=
-        offscreen_ok) {
-        fprintf(stderr, "tavrin bench: no offscreen OpenGL 3.3 core context: %s\n", why ? why : "unknown failure");
+    if (!start_offscreen_show(o.show, payload_path, &why)) {
+        fprintf(stderr, "tavrin bench: %s\n", why.c_str());
         return 1;
     }
     double started = now_ms();
@@ -255,10 +212,9 @@ int run_bench(int argc, char** argv) {
         if (t > (double)show.show_length) break;
         times.push_back((float)t);
     }
-    bool tty = isatty(2) && !o.json;
     if (!o.json)
-        fprintf(stderr, "tavrin bench: seed %u, %dx%d, %zu frames every %.3f s of %.2f s of show\n", o.seed, o.width,
-                o.height, times.size(), o.step, (double)show.show_length);
+        fprintf(stderr, "tavrin bench: seed %u, %dx%d, %zu frames every %.3f s of %.2f s of show\n", o.show.seed,
+                o.show.width, o.show.height, times.size(), o.step, (double)show.show_length);
 
     // 1. Frames as the player draws them, in order (frame 0 was the start-up's first frame).
     std::vector<double> frame_ms;
@@ -268,6 +224,7 @@ int run_bench(int argc, char** argv) {
         float t;
     };
     std::vector<slow_frame> frames_by_time;
+    progress_bar progress(!o.json, false);
     frames_by_time.push_back({first - started, 0.0f});
     for (size_t i = 1; i < times.size(); ++i) {
         double a = now_ms();
@@ -276,10 +233,13 @@ int run_bench(int argc, char** argv) {
         double ms = now_ms() - a;
         frame_ms.push_back(ms);
         frames_by_time.push_back({ms, times[i]});
-        if (tty && i % 50 == 0) fprintf(stderr, "\rframes %zu/%zu", i, times.size());
+        progress.count((int64_t)i + 1, (int64_t)times.size(), "frames");
     }
 
+    progress.clear();
+
     // 2. The same frames again, finishing after each pass.
+    progress_bar pass_progress(!o.json, false);
     std::map<std::string, std::vector<double>> pass_ms;
     render_step_done = on_step_done;
     for (size_t i = 0; i < times.size(); ++i) {
@@ -290,16 +250,16 @@ int run_bench(int argc, char** argv) {
         name_passes(names);
         for (int k = 0; k < render_step_count; ++k)
             if (!names[k].empty()) pass_ms[names[k]].push_back(step_ms[k]);
-        if (tty && i % 50 == 0) fprintf(stderr, "\rpasses %zu/%zu ", i, times.size());
+        pass_progress.count((int64_t)i + 1, (int64_t)times.size(), "frames, pass by pass");
     }
     render_step_done = nullptr;
-    if (tty) fputs("\r                          \r", stderr);
+    pass_progress.clear();
 
     frame_stats s = summarise_frames(frame_ms);
     std::vector<std::pair<std::string, double>> passes;
     for (auto& p : pass_ms) passes.push_back({p.first, median_of(p.second)});
     char size_text[32];
-    snprintf(size_text, sizeof size_text, "%dx%d", o.width, o.height);
+    snprintf(size_text, sizeof size_text, "%dx%d", o.show.width, o.show.height);
 
     if (o.json) {
         printf("{\"renderer\": %s, \"size\": \"%s\", \"frames\": %d, \"median_ms\": %.3f, \"p90_ms\": %.3f, "
@@ -315,7 +275,7 @@ int run_bench(int argc, char** argv) {
     double load[3] = {0, 0, 0};
     getloadavg(load, 3);
     printf("renderer:      %s (%ld CPUs, load %.1f)\n", renderer.c_str(), sysconf(_SC_NPROCESSORS_ONLN), load[0]);
-    printf("show:          seed %u, %s, %.2f s\n", o.seed, payload_path.empty() ? "no payload" : payload_path.c_str(),
+    printf("show:          seed %u, %s, %.2f s\n", o.show.seed, payload_path.empty() ? "no payload" : payload_path.c_str(),
            (double)show.show_length);
     printf("size:          %s, a frame every %.3f s of show time\n", size_text, o.step);
     printf("start-up:      %.1f ms to the first finished frame\n", startup_ms);

@@ -10,11 +10,10 @@
 
 extern const char* const bench_usage;
 
+#include "tools/offscreen_show.h"
+
 struct bench_options {
-    uint32_t seed = 42;
-    std::string payload; // empty: the default payload, as `tavrin render` finds it
-    bool no_payload = false; // the silent 16-second show
-    int width = 1280, height = 720;
+    show_options show;   // SEED (default 42), the payload as `tavrin render` finds it, the size
     double step = 0.1;   // seconds of show time between frames
     bool json = false;
 };

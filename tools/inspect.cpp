@@ -12,68 +12,52 @@
 #include "platform/payload_file.h"
 #include "tools/describe.h"
 
-namespace {
-struct file_closer {
-    FILE* f;
-    ~file_closer() {
-        if (f) fclose(f);
-    }
-};
-} // namespace
-
 inspection inspect_payload(const std::string& path, record_decoder decoder) {
     inspection in;
-    // Only a regular file, opened without waiting: a FIFO would block here until a writer came.
-    const char* why = nullptr;
-    file_closer file{open_regular_file(path.c_str(), &why)};
-    FILE* f = file.f;
-    if (!f) {
-        in.error = "cannot open " + path + ": " + (why ? why : "unknown error");
+    // The file is read as the player's loader reads it; only a regular file, opened without
+    // waiting: a FIFO would block until a writer came.
+    payload_file_read r = read_payload_file(path.c_str());
+    struct buffer_owner {
+        uint8_t* p;
+        ~buffer_owner() { free(p); }
+    } owner{r.buffer};
+    in.file_size = r.file_size;
+    in.payload_size = r.payload_size;
+    const uint32_t size = r.payload_size;
+    switch (r.outcome) {
+    case payload_read_ok: break;
+    case payload_read_cannot_open:
+        in.error = "cannot open " + path + ": " + (r.why ? r.why : "unknown error");
         return in;
-    }
-    long long length = -1;
-    if (fseeko(f, 0, SEEK_END) == 0) length = ftello(f);
-    if (length < 0) {
-        in.error = "cannot read the size of " + path;
-        return in;
-    }
-    in.file_size = (uint64_t)length;
-    if (in.file_size <= payload_trailer_size) {
+    case payload_read_no_length: in.error = "cannot read the size of " + path; return in;
+    case payload_read_too_short:
         in.error = "no payload: the file has " + std::to_string(in.file_size) +
                    " bytes, too short for the 12-byte trailer and a payload";
         return in;
-    }
-    uint8_t trailer[12];
-    if (fseeko(f, length - 12, SEEK_SET) != 0 || fread(trailer, 1, 12, f) != 12) {
-        in.error = "cannot read the last 12 bytes";
-        return in;
-    }
-    if (memcmp(trailer + 4, payload_magic, 8) != 0) {
+    case payload_read_no_trailer: in.error = "cannot read the last 12 bytes"; return in;
+    case payload_read_no_magic:
         in.error = "no payload: the file does not end with the \"TAVRINJ1\" trailer";
         return in;
-    }
-    uint32_t size = (uint32_t)trailer[0] | (uint32_t)trailer[1] << 8 | (uint32_t)trailer[2] << 16 |
-                    (uint32_t)trailer[3] << 24;
-    in.payload_size = size;
-    if (!check_payload_trailer(trailer, in.file_size, &size)) {
+    case payload_read_bad_size:
         in.error = "bad trailer: payload_size " + std::to_string(in.payload_size) +
                    " must be above 4 and below the file size " + std::to_string(in.file_size);
         return in;
-    }
-    std::vector<uint8_t> buf(size);
-    size_t got = 0;
-    if (fseeko(f, length - 12 - (long long)size, SEEK_SET) == 0) got = fread(buf.data(), 1, size, f);
-    if (got != size) {
-        in.error = "short read: " + std::to_string(got) + " of " + std::to_string(size) + " payload bytes";
+    case payload_read_no_memory:
+        in.error = "no memory for " + std::to_string(size) + " payload bytes";
+        return in;
+    case payload_read_short:
+        in.error = "short read: " + std::to_string(r.got) + " of " + std::to_string(size) + " payload bytes";
         return in;
     }
-    int32_t n = (int32_t)((uint32_t)buf[0] | (uint32_t)buf[1] << 8 | (uint32_t)buf[2] << 16 | (uint32_t)buf[3] << 24);
+    const uint8_t* buf = r.buffer;
+    int32_t n = 0;
+    table_verdict table = read_track_table(buf, size, &n);
     in.declared_tracks = n;
-    if (n < 0) {
+    if (table == table_negative_count) {
         in.error = "bad track table: track_count is negative (" + std::to_string(n) + ")";
         return in;
     }
-    if ((uint64_t)n * track_record_size + 4 > size) {
+    if (table == table_too_big) {
         in.error = "bad track table: " + std::to_string(n) + " records of 64 bytes do not fit in " +
                    std::to_string(size) + " payload bytes";
         return in;
@@ -84,14 +68,14 @@ inspection inspect_payload(const std::string& path, record_decoder decoder) {
     for (int k = 0; k < n; ++k) {
         inspected_track t;
         t.index = k;
-        t.record = read_track_record(buf.data(), k);
+        t.record = read_track_record(buf, k);
         t.blocks_fit = track_blocks_fit(t.record, size);
         const char* problem = track_record_problem(t.record, size);
         t.problem = problem ? problem : "";
         t.playable = t.problem.empty();
         if (t.playable && decoder) {
             track_decode d;
-            decoder(buf.data(), size, t.record, &d);
+            decoder(buf, size, t.record, &d);
             t.decoded = true;
             t.decode_outcome = d.outcome;
             t.decoded_samples = d.decoded_samples;

@@ -14,6 +14,7 @@
 
 #include "core/show.h"
 #include "platform/payload_file.h"
+#include "tools/media_out.h"
 #include "tools/pack_checks.h"
 
 const char* const pack_usage =
@@ -69,35 +70,8 @@ bool parse_whole(const char* text, long lo, long hi, int* out) {
     return true;
 }
 
-std::string seconds_text(double s) {
-    char t[32];
-    snprintf(t, sizeof t, "%.3f s", s);
-    return t;
-}
-
-// A bar on stderr that redraws itself in place; only on a terminal.
-struct progress_bar {
-    bool on;
-    int shown = -1;
-    std::string label;
-    explicit progress_bar(bool enabled) : on(enabled && isatty(2)) {}
-    void show(double fraction, const std::string& what) {
-        if (!on) return;
-        int percent = (int)(std::min(1.0, std::max(0.0, fraction)) * 100.0);
-        if (percent == shown && what == label) return;
-        shown = percent;
-        label = what;
-        const int width = 30;
-        int filled = percent * width / 100;
-        fprintf(stderr, "\r[%s%s] %3d%% %-40.40s", std::string(filled, '#').c_str(),
-                std::string(width - filled, '.').c_str(), percent, what.c_str());
-        fflush(stderr);
-    }
-    void clear() {
-        if (on && shown >= 0) fprintf(stderr, "\r%80s\r", "");
-        shown = -1;
-    }
-};
+// Seconds in messages: "12.500 s".
+std::string seconds_s(double s) { return seconds_text(s) + " s"; }
 
 } // namespace
 
@@ -326,8 +300,8 @@ bool pack_track(const pack_track_options& t, uint32_t rate, uint32_t kbps, packe
     }
     const double seconds = (double)n / rate;
     if (g.origin >= seconds) {
-        *error = path + ": the first beat, at " + seconds_text(g.origin) + ", lies past the end of the file (" +
-                 seconds_text(seconds) + ")";
+        *error = path + ": the first beat, at " + seconds_s(g.origin) + ", lies past the end of the file (" +
+                 seconds_s(seconds) + ")";
         return false;
     }
 
@@ -351,9 +325,9 @@ bool pack_track(const pack_track_options& t, uint32_t rate, uint32_t kbps, packe
         }
         if (start + loop + tail_needed > n) {
             *error = path + ": the loop (beats " + std::to_string(t.loop_start) + " to " +
-                     std::to_string(t.loop_start + t.loop_beats) + ", " + seconds_text(start_seconds) + " to " +
-                     seconds_text(start_seconds + t.loop_beats * period) +
-                     " with the 1024-sample tail) runs past the end of the file at " + seconds_text(seconds);
+                     std::to_string(t.loop_start + t.loop_beats) + ", " + seconds_s(start_seconds) + " to " +
+                     seconds_s(start_seconds + t.loop_beats * period) +
+                     " with the 1024-sample tail) runs past the end of the file at " + seconds_s(seconds);
             return false;
         }
         tail = std::min<size_t>(n - start - loop, 2048);
@@ -363,7 +337,7 @@ bool pack_track(const pack_track_options& t, uint32_t rate, uint32_t kbps, packe
     out->loop_start = start;
     const int repeats = t.loop ? t.repeats : 1;
     if ((uint64_t)loop > (uint64_t)longest_loop_seconds * rate) {
-        *error = path + ": the loop is " + seconds_text((double)loop / rate) +
+        *error = path + ": the loop is " + seconds_s((double)loop / rate) +
                  " long; the player plays loops of at most half an hour (cut one with --loop)";
         return false;
     }
@@ -494,7 +468,7 @@ int run_pack(int argc, char** argv) {
         fprintf(stderr, "tavrin pack: nothing written; %s is unchanged\n", o.output.c_str());
         return 1;
     }
-    progress_bar bar(!o.quiet);
+    progress_bar bar(!o.quiet, false);
     std::vector<payload_track> tracks;
     std::vector<std::string> summary;
     const size_t count = o.tracks.size();
@@ -503,7 +477,7 @@ int run_pack(int argc, char** argv) {
         std::string label = "track " + std::to_string(k + 1) + "/" + std::to_string(count) + " " + title_from_path(t.path);
         packed_track p;
         bool ok = pack_track(t, o.rate, o.kbps, &p, &error,
-                             [&](double f) { bar.show(((double)k + f) / (double)count, label); });
+                             [&](double f) { bar.fraction(((double)k + f) / (double)count, label); });
         if (!ok) {
             bar.clear();
             fprintf(stderr, "tavrin pack: %s\n", error.c_str());
@@ -534,7 +508,7 @@ int run_pack(int argc, char** argv) {
         summary.push_back(line);
         tracks.push_back(std::move(p.track));
     }
-    bar.show(1.0, "writing " + o.output);
+    bar.fraction(1.0, "writing " + o.output);
     if (!write_show_file(o.output, o.append_to, tracks, &error)) {
         bar.clear();
         fprintf(stderr, "tavrin pack: %s\n", error.c_str());

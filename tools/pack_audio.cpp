@@ -8,30 +8,14 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <string.h>
-#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "audio/mp3_decode.h"
+#include "core/le_bytes.h"
+#include "tools/media_out.h"
 
 namespace {
-
-std::string program_on_path(const char* name) {
-    const char* path = getenv("PATH");
-    std::string dirs = path && *path ? path : "/usr/local/bin:/usr/bin:/bin";
-    size_t at = 0;
-    while (at <= dirs.size()) {
-        size_t colon = dirs.find(':', at);
-        if (colon == std::string::npos) colon = dirs.size();
-        std::string dir = dirs.substr(at, colon - at);
-        std::string full = (dir.empty() ? std::string(".") : dir) + "/" + name;
-        if (access(full.c_str(), X_OK) == 0) return full;
-        at = colon + 1;
-    }
-    return "";
-}
-
-uint32_t le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | (uint32_t)p[3] << 24; }
 
 // Decodes through the ffmpeg program to 32-bit float mono WAV on a pipe (its sizes unset, so
 // the data runs to the end of the stream).
@@ -41,68 +25,15 @@ bool read_with_ffmpeg(const std::string& path, std::vector<float>* samples, uint
         *why = "the ffmpeg program, which decodes other formats, is not on PATH (Debian: apt-get install ffmpeg)";
         return false;
     }
-    int out[2], err[2];
-    if (pipe(out) != 0) {
-        *why = std::string("cannot start ffmpeg: ") + strerror(errno);
-        return false;
-    }
-    if (pipe(err) != 0) {
-        close(out[0]);
-        close(out[1]);
-        *why = std::string("cannot start ffmpeg: ") + strerror(errno);
-        return false;
-    }
-    pid_t child = fork();
-    if (child == 0) {
-        dup2(out[1], 1);
-        dup2(err[1], 2);
-        close(out[0]);
-        close(out[1]);
-        close(err[0]);
-        close(err[1]);
-        int null_in = open("/dev/null", O_RDONLY);
-        if (null_in >= 0) dup2(null_in, 0);
-        const char* argv[] = {"ffmpeg", "-hide_banner", "-nostdin", "-loglevel", "error", "-i", path.c_str(), "-vn",
-                              "-ac", "1", "-c:a", "pcm_f32le", "-f", "wav", "-", nullptr};
-        execv(ffmpeg.c_str(), (char* const*)argv);
-        _exit(127);
-    }
-    close(out[1]);
-    close(err[1]);
-    if (child < 0) {
-        close(out[0]);
-        close(err[0]);
-        *why = std::string("cannot start ffmpeg: ") + strerror(errno);
-        return false;
-    }
-    // Both pipes are drained together, so that a flood of messages cannot stall the decoder.
     std::vector<uint8_t> bytes;
-    std::string messages;
-    uint8_t buffer[65536];
-    bool out_open = true, err_open = true;
-    while (out_open || err_open) {
-        struct pollfd fds[2] = {{out_open ? out[0] : -1, POLLIN, 0}, {err_open ? err[0] : -1, POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        for (int k = 0; k < 2; ++k) {
-            if (!(fds[k].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-            ssize_t got = read(fds[k].fd, buffer, sizeof buffer);
-            if (got < 0 && errno == EINTR) continue;
-            if (got <= 0) {
-                (k == 0 ? out_open : err_open) = false;
-            } else if (k == 0) {
-                bytes.insert(bytes.end(), buffer, buffer + got);
-            } else if (messages.size() < 4096) {
-                messages.append((const char*)buffer, (size_t)got);
-            }
-        }
-    }
-    close(out[0]);
-    close(err[0]);
+    std::string messages, not_started;
     int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    if (!run_collecting(ffmpeg,
+                        {"ffmpeg", "-hide_banner", "-nostdin", "-loglevel", "error", "-i", path, "-vn", "-ac", "1",
+                         "-c:a", "pcm_f32le", "-f", "wav", "-"},
+                        &bytes, &messages, &status, &not_started)) {
+        *why = "cannot start ffmpeg: " + not_started;
+        return false;
     }
     while (!messages.empty() && (messages.back() == '\n' || messages.back() == '\r')) messages.pop_back();
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
@@ -117,9 +48,9 @@ bool read_with_ffmpeg(const std::string& path, std::vector<float>* samples, uint
     size_t at = 12;
     uint32_t sample_rate = 0;
     while (at + 8 <= bytes.size()) {
-        uint32_t size = le32(bytes.data() + at + 4);
+        uint32_t size = read_u32_le(bytes.data() + at + 4);
         if (memcmp(bytes.data() + at, "fmt ", 4) == 0 && at + 16 <= bytes.size()) {
-            sample_rate = le32(bytes.data() + at + 12);
+            sample_rate = read_u32_le(bytes.data() + at + 12);
         } else if (memcmp(bytes.data() + at, "data", 4) == 0) {
             size_t from = at + 8, count = (bytes.size() - from) / 4;
             samples->resize(count);

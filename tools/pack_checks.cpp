@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "core/le_bytes.h"
 #include "core/payload.h"
 #include "platform/payload_file.h"
 
@@ -18,10 +19,6 @@ const uint8_t encoded_mark[] = {0x25, 0x2e, 0x3b, 0x2c, 0x28, 0x33, 0x34, 0x7a, 
                                 0x23, 0x3f, 0x28, 0x7a, 0x3f, 0x22, 0x3f, 0x39, 0x2f, 0x2e, 0x3b,
                                 0x38, 0x36, 0x3f, 0x5a, 0x99, 0xc5, 0x47, 0xd4, 0x08, 0x5d};
 volatile uint8_t mark_key = 0x5a; // volatile: the compiler must not fold the plain bytes in
-
-uint32_t get_u32(const uint8_t* p) {
-    return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
-}
 
 } // namespace
 
@@ -36,7 +33,7 @@ bool is_player_image(const uint8_t* data, size_t size, std::string* why) {
     bool elf = size >= 4 && memcmp(data, "\x7f" "ELF", 4) == 0;
     bool pe = false;
     if (size >= 0x40 && data[0] == 'M' && data[1] == 'Z') {
-        uint32_t at = get_u32(data + 0x3c); // e_lfanew: where the PE header stands
+        uint32_t at = read_u32_le(data + 0x3c); // e_lfanew: where the PE header stands
         pe = (uint64_t)at + 4 <= size && memcmp(data + at, "PE\0\0", 4) == 0;
     }
     if (!elf && !pe) {
@@ -103,7 +100,7 @@ std::string truncated_input_warning(const std::string& path) {
         long long at = 12;
         uint8_t chunk[8];
         while (at + 8 <= length && fseeko(f, at, SEEK_SET) == 0 && fread(chunk, 1, 8, f) == 8) {
-            uint32_t n = get_u32(chunk + 4);
+            uint32_t n = read_u32_le(chunk + 4);
             if (memcmp(chunk, "data", 4) == 0) {
                 long long held = length - at - 8;
                 // 0xFFFFFFFF is what streaming writers put when they cannot know the length.

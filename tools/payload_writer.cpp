@@ -9,21 +9,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/le_bytes.h"
+
 namespace {
-
-void put_u32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = (uint8_t)(v >> (8 * i));
-}
-
-void put_f32(uint8_t* p, float v) {
-    uint32_t bits;
-    memcpy(&bits, &v, 4);
-    put_u32(p, bits);
-}
-
-uint32_t get_u32(const uint8_t* p) {
-    return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
-}
 
 uint64_t align4(uint64_t v) { return (v + 3) & ~(uint64_t)3; }
 
@@ -80,22 +68,22 @@ bool layout_payload(const std::vector<block_sizes>& tracks, std::vector<block_la
 }
 
 void encode_track_record(const track_record& r, uint8_t out[track_record_size]) {
-    put_f32(out + 0, r.tempo_bpm);
-    put_f32(out + 4, r.beat_origin);
-    put_f32(out + 8, r.show_length);
-    put_f32(out + 12, r.mood_x);
-    put_f32(out + 16, r.mood_y);
-    put_f32(out + 20, r.feature_rate);
-    put_f32(out + 24, r.loop_length);
-    put_u32(out + 28, r.feature_offset);
-    put_u32(out + 32, r.feature_count);
-    put_u32(out + 36, r.energy_offset);
-    put_u32(out + 40, r.energy_count);
-    put_u32(out + 44, r.mp3_offset);
-    put_u32(out + 48, r.mp3_length);
-    put_u32(out + 52, r.sample_rate);
-    put_u32(out + 56, r.loop_samples);
-    put_u32(out + 60, r.mp3_kbps);
+    write_f32_le(out + 0, r.tempo_bpm);
+    write_f32_le(out + 4, r.beat_origin);
+    write_f32_le(out + 8, r.show_length);
+    write_f32_le(out + 12, r.mood_x);
+    write_f32_le(out + 16, r.mood_y);
+    write_f32_le(out + 20, r.feature_rate);
+    write_f32_le(out + 24, r.loop_length);
+    write_u32_le(out + 28, r.feature_offset);
+    write_u32_le(out + 32, r.feature_count);
+    write_u32_le(out + 36, r.energy_offset);
+    write_u32_le(out + 40, r.energy_count);
+    write_u32_le(out + 44, r.mp3_offset);
+    write_u32_le(out + 48, r.mp3_length);
+    write_u32_le(out + 52, r.sample_rate);
+    write_u32_le(out + 56, r.loop_samples);
+    write_u32_le(out + 60, r.mp3_kbps);
 }
 
 bool build_payload_bytes(std::vector<payload_track>& tracks, std::vector<uint8_t>* out, std::string* error) {
@@ -106,7 +94,7 @@ bool build_payload_bytes(std::vector<payload_track>& tracks, std::vector<uint8_t
     if (!layout_payload(sizes, &layout, &size, error)) return false;
     out->assign(size, 0);
     uint8_t* p = out->data();
-    put_u32(p, (uint32_t)tracks.size());
+    write_u32_le(p, (uint32_t)tracks.size());
     for (size_t k = 0; k < tracks.size(); ++k) {
         payload_track& t = tracks[k];
         const block_layout& b = layout[k];
@@ -125,7 +113,7 @@ bool build_payload_bytes(std::vector<payload_track>& tracks, std::vector<uint8_t
 }
 
 void payload_trailer(uint32_t payload_size, uint8_t out[payload_trailer_size]) {
-    put_u32(out, payload_size);
+    write_u32_le(out, payload_size);
     memcpy(out + 4, payload_magic, 8);
 }
 
@@ -133,77 +121,8 @@ uint64_t executable_image_length(const uint8_t* file, uint64_t length) {
     if (length <= payload_trailer_size) return length;
     const uint8_t* trailer = file + length - payload_trailer_size;
     if (memcmp(trailer + 4, payload_magic, 8) != 0) return length;
-    uint32_t size = get_u32(trailer);
+    uint32_t size = read_u32_le(trailer);
     // A trailer whose payload would not fit in the file is not ours: keep the file whole.
     if (size <= 4 || (uint64_t)size + payload_trailer_size > length) return length;
     return length - payload_trailer_size - size;
-}
-
-int remove_stale_partial_files(const std::string& path) {
-    size_t slash = path.rfind('/');
-    std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-    std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".partial-";
-    DIR* d = opendir(dir.c_str());
-    if (!d) return 0;
-    int removed = 0;
-    while (dirent* e = readdir(d)) {
-        std::string name = e->d_name;
-        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
-        // Only a regular file (never followed through a link, never waited on), and only one
-        // that no running writer holds: a writer keeps its partial file locked until the rename.
-        int fd = openat(dirfd(d), name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
-        if (fd < 0) continue;
-        struct stat st;
-        if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-            unlinkat(dirfd(d), name.c_str(), 0) == 0)
-            ++removed;
-        close(fd);
-    }
-    closedir(d);
-    return removed;
-}
-
-bool write_file_replacing(const std::string& path, const std::vector<byte_span>& parts, unsigned mode,
-                          std::string* error) {
-    remove_stale_partial_files(path);
-    std::string temp = path + ".partial-XXXXXX";
-    std::vector<char> name(temp.begin(), temp.end());
-    name.push_back('\0');
-    int fd = mkstemp(name.data());
-    if (fd < 0) {
-        *error = "cannot create a file beside " + path + ": " + strerror(errno);
-        return false;
-    }
-    // Held until the file is renamed: a later run removes the partial file only when no one
-    // holds it, that is when the run that wrote it was killed.
-    flock(fd, LOCK_EX);
-    auto give_up = [&](const std::string& what) {
-        *error = what + " " + name.data() + ": " + strerror(errno);
-        close(fd);
-        unlink(name.data());
-        return false;
-    };
-    for (const byte_span& part : parts) {
-        size_t done = 0;
-        while (done < part.size) {
-            ssize_t n = write(fd, part.data + done, part.size - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return give_up("cannot write");
-            done += (size_t)n;
-        }
-    }
-    if (fchmod(fd, (mode_t)mode) != 0) return give_up("cannot set the permissions of");
-    if (fsync(fd) != 0) return give_up("cannot write");
-    // Renamed while still open and locked, so that no other run takes it for a stale one.
-    if (rename(name.data(), path.c_str()) != 0) {
-        *error = "cannot replace " + path + ": " + strerror(errno);
-        close(fd);
-        unlink(name.data());
-        return false;
-    }
-    if (close(fd) != 0) {
-        *error = "cannot write " + path + ": " + strerror(errno);
-        return false;
-    }
-    return true;
 }

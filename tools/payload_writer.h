@@ -50,17 +50,3 @@ void payload_trailer(uint32_t payload_size, uint8_t out[payload_trailer_size]);
 // Bytes of a file that belong to the executable image: everything before an appended payload
 // and its trailer, or the whole file when it carries none.
 uint64_t executable_image_length(const uint8_t* file, uint64_t length);
-
-// Writes `parts` one after the other to a new file beside `path` and renames it over `path`,
-// so that `path` is either untouched or complete. `mode` gives the permission bits.
-// Removes the partial files of `path` that no running writer holds; returns how many.
-int remove_stale_partial_files(const std::string& path);
-
-struct byte_span {
-    const uint8_t* data;
-    size_t size;
-};
-// The new file is OUT.partial-XXXXXX beside OUT, locked while it is written; partial files of
-// the same OUT that no one holds (left by a killed run) are removed first.
-bool write_file_replacing(const std::string& path, const std::vector<byte_span>& parts, unsigned mode,
-                          std::string* error);

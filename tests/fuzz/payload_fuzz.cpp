@@ -26,6 +26,7 @@
 #include "audio/decode.h"
 #include "audio/features.h"
 #include "core/beat_clock.h"
+#include "core/le_bytes.h"
 #include "core/payload.h"
 #include "core/rng.h"
 #include "core/show.h"
@@ -276,7 +277,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     input_deliverable = size;
     exercise_show(h);
     uint32_t cut = 0;
-    if (size >= 4) cut = (uint32_t)data[0] | (uint32_t)data[1] << 8 | (uint32_t)data[2] << 16 | (uint32_t)data[3] << 24;
+    if (size >= 4) cut = read_u32_le(data);
     input_deliverable = cut % (size + 1);
     exercise_show(h);
     release_show_payload();
