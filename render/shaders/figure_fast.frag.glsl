@@ -14,7 +14,7 @@ flat in vec3 FD;
 flat in vec3 AL[3];
 #endif
 #if NOHL
-flat in vec3 G[6];
+flat in vec3 G[9];
 #endif
 
 uniform sampler2D IDX;
@@ -93,22 +93,26 @@ float pattern(vec3 q) {
 }
 #endif
 
+#if NOHL
+vec3 pick(int k, vec3 a, vec3 b, vec3 c) { return k == 0 ? a : (k == 1 ? b : c); }
+#endif
+
 void main() {
     vec3 n = normalize(N);
 #if NOHL
     // without the highlight the colour is one of G, by the pattern value and the light level
     float d = max(dot(n, L), 0.0);
     d = ceil(d);
-    bool lit = d > 0.5;
+    int j = d < 0.5 ? 0 : (d < 1.5 ? 1 : 2);
 #if KIND > 0
     float m = pattern(LP);
-    vec3 c = m < 0.5 ? (lit ? G[1] : G[0]) : (m < 1.5 ? (lit ? G[3] : G[2]) : (lit ? G[5] : G[4]));
+    int i = m < 0.5 ? 0 : (m < 1.5 ? 1 : 2);
 #elif HASTEX
-    int i = int(texture(IDX, UV).r * 255.0 + 0.5);
-    vec3 c = clamp(i, 0, 1) == 0 ? (lit ? G[1] : G[0]) : (lit ? G[3] : G[2]);
+    int i = clamp(int(texture(IDX, UV).r * 255.0 + 0.5), 0, 1);
 #else
-    vec3 c = lit ? G[1] : G[0];
+    int i = 0;
 #endif
+    vec3 c = pick(i, pick(j, G[0], G[1], G[2]), pick(j, G[3], G[4], G[5]), pick(j, G[6], G[7], G[8]));
     C = vec4(c, 1.0);
 #else
     vec3 V = normalize(CAMP - P);

@@ -37,10 +37,11 @@ uniform vec3 PAL[2];
 #endif
 #if NOHL
 // A piece without a highlight has one colour per pattern value (or texture index) and light
-// level: those colours, gamma included, in the order (value, level).
+// level: those colours, gamma included, in the order (value, level). The level is 0 or 1, or 2
+// where the normal's rounding makes its light a hair over 1.
 uniform vec3 S;
 uniform vec3 K;
-flat out vec3 G[6];
+flat out vec3 G[9];
 #endif
 
 void main() {
@@ -72,10 +73,10 @@ void main() {
 #else
         vec3 al = A;
 #endif
-        for (int j = 0; j < 2; ++j) {
+        for (int j = 0; j < 3; ++j) {
             float d = float(j);
             vec3 c = al * (K + S * d);
-            G[2 * i + j] = pow(max(c, 0.0), vec3(0.4545));
+            G[3 * i + j] = pow(max(c, 0.0), vec3(0.4545));
         }
     }
 #endif
