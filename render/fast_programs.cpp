@@ -158,8 +158,22 @@ void add_to_plan(int kind, int a, int b, bool blend, float beat) {
     if (warm_count_planned < warm_capacity) warm_plan[warm_count_planned++] = {kind, a, b, blend, beat};
 }
 
+// The background behind the scene: at the far depth (the cleared value), where nothing nearer
+// was drawn, without changing the depth buffer.
+void begin_behind_scene() {
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glDepthMask(GL_FALSE);
+    glDepthRange(1.0, 1.0);
+}
+void end_behind_scene() {
+    glDepthRange(0.0, 1.0);
+    glDepthMask(GL_TRUE);
+    glDepthFunc(GL_LESS);
+}
+
 // Draws program p once into the bottom-left pixel with the GL state its pass draws with.
-void warm_draw(const gl_program& p, int w, int h, bool blend) {
+void warm_draw(const gl_program& p, int w, int h, bool blend, bool behind_scene = false) {
     glUseProgram(p.name);
     glBindVertexArray(fullscreen_vertex_array);
     // R as the pass sets it (the fragment code divides by it); the rest may stay as it is
@@ -171,10 +185,12 @@ void warm_draw(const gl_program& p, int w, int h, bool blend) {
     } else {
         glDisable(GL_BLEND);
     }
+    if (behind_scene) begin_behind_scene();
     glEnable(GL_SCISSOR_TEST);
     glScissor(0, 0, 1, 1);
     draw_fullscreen_triangle();
     glDisable(GL_SCISSOR_TEST);
+    if (behind_scene) end_behind_scene();
     glDisable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
 }
@@ -183,7 +199,7 @@ void warm(const warm_entry& e, int w, int h) {
     if (e.kind == kind_background) {
         int p_active = 0;
         const gl_program* p = fast_background_program(e.a, &p_active);
-        warm_draw(*p, w, h, false);
+        warm_draw(*p, w, h, false, true);
         backgrounds[e.a].warm[0] = true;
     } else if (e.kind == kind_cover) {
         const gl_program* p = fast_cover_program(e.a, e.b);
@@ -372,8 +388,9 @@ void fast_background_pass(int w, int h) {
         glScissor(box[0], box[1], box[2], box[3]);
     }
     // alpha is 1: the pixels replace the frame, blending changes nothing
-    glDisable(GL_DEPTH_TEST);
+    begin_behind_scene();
     draw_fullscreen_triangle();
+    end_behind_scene();
     if (scissor) glDisable(GL_SCISSOR_TEST);
     glEnable(GL_DEPTH_TEST);
     backgrounds[background_style()].warm[0] = true;
