@@ -73,8 +73,11 @@ figure_program_fast& program_of(int p) {
     const float* record = pattern_records[p];
     int kind = kind_of(record);
     // with a pattern the index texture's colour is replaced: one program serves both
+    // the rings (3) and rays (6) read the position itself, never the projected coordinates: one
+    // program serves every projection
+    bool projected = kind != 0 && kind != 3 && kind != 6;
     int cls = piece_class[p];
-    return programs[kind][kind == 0 ? 0 : projection_of(record)][kind == 0 && piece_has_texture(p) ? 1 : 0]
+    return programs[kind][projected ? projection_of(record) : 0][kind == 0 && piece_has_texture(p) ? 1 : 0]
                    [highlight_of(cls) == 0.0f ? 1 : 0];
 }
 
