@@ -22,7 +22,8 @@
 #include "render/slots.h"
 #include "render/textures.h"
 
-// Embedded from render/shaders/figure_fast.frag.glsl (no version line).
+// Embedded from render/shaders/figure_fast.*.glsl (no version line).
+extern const char shader_figure_fast_vert[];
 extern const char shader_figure_fast_frag[];
 
 namespace {
@@ -36,7 +37,17 @@ struct figure_program_fast {
     int32_t frame;  // the frame whose shared uniforms it holds
     int32_t piece;  // the piece whose fixed uniforms it holds (-1: none)
 };
-figure_program_fast programs[kind_count][projection_count][2];
+// by pattern, projection, index texture and (1) no highlight
+figure_program_fast programs[kind_count][projection_count][2][2];
+enum : int { program_count = kind_count * projection_count * 2 * 2 };
+
+// Every program slot, as one range.
+struct program_range {
+    figure_program_fast* begin() const { return &programs[0][0][0][0]; }
+    figure_program_fast* end() const { return &programs[0][0][0][0] + program_count; }
+};
+program_range all_programs() { return {}; }
+
 int32_t frame_serial = 1;
 int32_t frames_since_plan; // the first frame builds nothing: start-up ends with it
 
@@ -51,6 +62,9 @@ int projection_of(const float* record) {
     return p >= 0 && p <= 2 ? p : 3;
 }
 
+// XS, the highlight's weight: none on classes 2 and 4
+float highlight_of(int cls) { return (cls == 2 || cls == 4) ? 0.0f : 1.0f; }
+
 bool piece_has_texture(int p) {
     int slot = scene_pieces[p].index_slot;
     return slot >= 0 && slot < index_slot_count && index_slots[slot].size > 0 && index_textures[slot] != 0;
@@ -60,12 +74,18 @@ figure_program_fast& program_of(int p) {
     const float* record = pattern_records[p];
     int kind = kind_of(record);
     // with a pattern the index texture's colour is replaced: one program serves both
-    return programs[kind][kind == 0 ? 0 : projection_of(record)][kind == 0 && piece_has_texture(p) ? 1 : 0];
+    // the rings (3) and rays (6) read the position itself, never the projected coordinates: one
+    // program serves every projection
+    bool projected = kind != 0 && kind != 3 && kind != 6;
+    int cls = piece_class[p];
+    return programs[kind][projected ? projection_of(record) : 0][kind == 0 && piece_has_texture(p) ? 1 : 0]
+                   [highlight_of(cls) == 0.0f ? 1 : 0];
 }
 
-void build(figure_program_fast& fp, int kind, int projection, int texture) {
-    // "#define KIND k\n#define PROJ p\n#define HASTEX x\n", written without the C library
-    char defines[64];
+void build(figure_program_fast& fp, int kind, int projection, int texture, int no_highlight) {
+    // "#define KIND k\n#define PROJ p\n#define HASTEX x\n#define NOHL h\n", written without
+    // the C library
+    char defines[96];
     int n = 0;
     auto text = [&](const char* t) {
         while (*t) defines[n++] = *t++;
@@ -77,11 +97,23 @@ void build(figure_program_fast& fp, int kind, int projection, int texture) {
     defines[n++] = (char)('0' + projection);
     text("\n#define HASTEX ");
     defines[n++] = (char)('0' + texture);
+    text("\n#define NOHL ");
+    defines[n++] = (char)('0' + no_highlight);
     text("\n");
     defines[n] = 0;
+    const char* vertex[3] = {"#version 330 core\n", defines, shader_figure_fast_vert};
     const char* fragment[3] = {"#version 330 core\n", defines, shader_figure_fast_frag};
     for (GLint& l : fp.gl.loc) l = -1;
-    fp.gl.name = build_program(shader_figure_vert, 3, fragment);
+    GLuint vs = glCreateShader(GL_VERTEX_SHADER);
+    GLuint fs = glCreateShader(GL_FRAGMENT_SHADER);
+    glShaderSource(vs, 3, vertex, nullptr);
+    glCompileShader(vs);
+    glShaderSource(fs, 3, fragment, nullptr);
+    glCompileShader(fs);
+    fp.gl.name = glCreateProgram();
+    glAttachShader(fp.gl.name, vs);
+    glAttachShader(fp.gl.name, fs);
+    glLinkProgram(fp.gl.name);
     look_up_uniforms(fp.gl.name, figure_uniform_names_first, 20, fp.gl.loc);
     look_up_uniforms(fp.gl.name, figure_uniform_names_second, 10, fp.loc2);
     fp.built = true;
@@ -90,8 +122,8 @@ void build(figure_program_fast& fp, int kind, int projection, int texture) {
 }
 
 void build_indexed(figure_program_fast* fp) {
-    size_t i = (size_t)(fp - &programs[0][0][0]);
-    build(*fp, (int)(i / (projection_count * 2)), (int)(i / 2 % projection_count), (int)(i % 2));
+    size_t i = (size_t)(fp - &programs[0][0][0][0]);
+    build(*fp, (int)(i / (projection_count * 4)), (int)(i / 4 % projection_count), (int)(i / 2 % 2), (int)(i % 2));
 }
 
 void set1f(GLint l, float v) {
@@ -113,52 +145,42 @@ bool frame_is_busy() {
 } // namespace
 
 void fast_figure_plan() {
-    for (auto& a : programs)
-        for (auto& b : a)
-            for (figure_program_fast& fp : b) {
-                fp.planned = false;
-                fp.piece = -1;
-                fp.frame = 0;
-            }
+    for (figure_program_fast& fp : all_programs()) {
+        fp.planned = false;
+        fp.piece = -1;
+        fp.frame = 0;
+    }
     for (int p = 0; p < scene_piece_count; ++p) program_of(p).planned = true;
     frames_since_plan = 0;
 }
 
 void fast_figure_warm_all() {
-    for (auto& a : programs)
-        for (auto& b : a)
-            for (figure_program_fast& fp : b)
-                if (fp.planned && !fp.built) build_indexed(&fp);
+    for (figure_program_fast& fp : all_programs())
+        if (fp.planned && !fp.built) build_indexed(&fp);
     // warm: every program drawn once into the bottom-left pixel, which the frame paints over
     gl_pass_state state = gl_pass(gl_keep, figure_vertex_array);
     state.scissor = true;
     state.scissor_box[2] = state.scissor_box[3] = 1;
     apply_gl_state(state);
-    for (auto& a : programs)
-        for (auto& b : a)
-            for (figure_program_fast& fp : b)
-                if (fp.planned && !fp.warm) {
-                    use_program(fp.gl.name);
-                    glDrawElements(GL_TRIANGLES, 3, GL_UNSIGNED_SHORT, nullptr);
-                    fp.warm = true;
-                    fp.frame = 0;
-                }
+    for (figure_program_fast& fp : all_programs())
+        if (fp.planned && !fp.warm) {
+            use_program(fp.gl.name);
+            glDrawElements(GL_TRIANGLES, 3, GL_UNSIGNED_SHORT, nullptr);
+            fp.warm = true;
+            fp.frame = 0;
+        }
     apply_gl_state(gl_rest_state());
 }
 
 int fast_figure_planned_count() {
     int n = 0;
-    for (auto& a : programs)
-        for (auto& b : a)
-            for (figure_program_fast& fp : b) n += fp.planned ? 1 : 0;
+    for (figure_program_fast& fp : all_programs()) n += fp.planned ? 1 : 0;
     return n;
 }
 
 int fast_figure_warm_count() {
     int n = 0;
-    for (auto& a : programs)
-        for (auto& b : a)
-            for (figure_program_fast& fp : b) n += fp.planned && fp.warm ? 1 : 0;
+    for (figure_program_fast& fp : all_programs()) n += fp.planned && fp.warm ? 1 : 0;
     return n;
 }
 
@@ -221,8 +243,7 @@ void fast_draw_figure() {
         // the piece's own fixed values, unless the program holds them from its last draw
         bool fixed_due = !fast || fp.piece != p;
         if (fixed_due) {
-            int cls = piece_class[p];
-            set1f(loc2[fig2_XS], (cls == 2 || cls == 4) ? 0.0f : 1.0f);
+            set1f(loc2[fig2_XS], highlight_of(piece_class[p]));
             if (loc2[fig2_PT] >= 0) glUniform4f(loc2[fig2_PT], pr[0], pr[1], pr[2], pr[3]);
             set3(loc[fig_B], rec.B);
             set3(loc[fig_O], rec.O);

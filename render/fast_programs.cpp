@@ -133,9 +133,14 @@ void add_to_plan(int kind, int a, int b, bool blend, float beat) {
 }
 
 // Draws program p once into the bottom-left pixel with the GL state its pass draws with.
-void warm_draw(const gl_program& p, int w, int h, bool blend) {
+void warm_draw(const gl_program& p, int w, int h, bool blend, bool behind_scene = false) {
     gl_pass_state state = gl_pass(p.name, fullscreen_vertex_array);
-    state.depth_test = false;
+    if (behind_scene) {
+        state.depth_write = false;
+        state.far_depth = true;
+    } else {
+        state.depth_test = false;
+    }
     state.blend = blend ? blend_over : blend_off;
     state.scissor = true;
     state.scissor_box[2] = state.scissor_box[3] = 1;
@@ -150,7 +155,7 @@ void warm(const warm_entry& e, int w, int h) {
     if (e.kind == kind_background) {
         int p_active = 0;
         const gl_program* p = fast_background_program(e.a, &p_active);
-        warm_draw(*p, w, h, false);
+        warm_draw(*p, w, h, false, true);
         backgrounds[e.a].warm[0] = true;
     } else if (e.kind == kind_cover) {
         const gl_program* p = fast_cover_program(e.a, e.b);
@@ -321,9 +326,12 @@ void fast_background_pass(int w, int h) {
     if (box[2] == 0) return;
     int p_active = 0;
     const gl_program* p = fast_background_program(background_style(), &p_active);
-    // Alpha is 1: the pixels replace the frame, with no blending, inside the box.
+    // Alpha is 1: the pixels replace the frame, with no blending, inside the box. Drawn after
+    // the scene at the far depth, so the pixels the scene covers are not computed; the depth
+    // buffer is left as the scene wrote it.
     gl_pass_state state = gl_pass(p->name, background_vertex_array);
-    state.depth_test = false;
+    state.depth_write = false;
+    state.far_depth = true;
     state.scissor = box[2] < w || box[3] < h;
     for (int i = 0; i < 4; ++i) state.scissor_box[i] = box[i];
     apply_gl_state(state);

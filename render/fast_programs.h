@@ -48,6 +48,9 @@ const gl_program* fast_post_program(int effect);
 // with the general programs, drawing no pixel that cannot change the frame (no blending where
 // the drawn alpha is 1 or the fragment is discarded; the background only inside the box where
 // the cover lets it show).
+// fast_background_pass draws after the scene (figure, ornaments, scene sprites), behind it: at
+// the far depth, where the depth buffer still holds its cleared value (every scene pixel is
+// opaque and nearer), so the pixels the scene covers are never computed.
 void fast_background_pass(int w, int h);
 void fast_cover_pass(int w, int h);
 

@@ -7,6 +7,7 @@ namespace {
 struct tracked_state {
     bool known_depth_test, depth_test;
     bool known_depth_write, depth_write;
+    bool known_far_depth, far_depth;
     bool known_blend_on, blend_on;
     bool known_blend_function;
     gl_blend blend_function; // kept by GL while blending is off
@@ -63,6 +64,7 @@ gl_pass_state gl_pass(GLuint program, GLuint vertex_array) {
     gl_pass_state s;
     s.depth_test = true;
     s.depth_write = true;
+    s.far_depth = false;
     s.blend = blend_off;
     s.cull_faces = false;
     s.scissor = false;
@@ -82,6 +84,12 @@ void apply_gl_state(const gl_pass_state& s) {
         glDepthMask(s.depth_write ? GL_TRUE : GL_FALSE);
         now.known_depth_write = tracking;
         now.depth_write = s.depth_write;
+    }
+    if (!(tracking && now.known_far_depth && now.far_depth == s.far_depth)) {
+        glDepthFunc(s.far_depth ? GL_LEQUAL : GL_LESS);
+        glDepthRange(s.far_depth ? 1.0 : 0.0, 1.0);
+        now.known_far_depth = tracking;
+        now.far_depth = s.far_depth;
     }
     bool blending = s.blend != blend_off;
     set_capability(GL_BLEND, blending, &now.known_blend_on, &now.blend_on);

@@ -23,6 +23,9 @@ enum : int { gl_texture_units = 3 }; // units 0 to 2 are the ones the passes sam
 struct gl_pass_state {
     bool depth_test;
     bool depth_write;
+    // Drawn at the far depth (depth range [1, 1], test LEQUAL): with the depth test on, only
+    // where nothing nearer was drawn since the clear. Off: range [0, 1], test LESS.
+    bool far_depth;
     gl_blend blend;
     bool cull_faces;
     bool scissor;

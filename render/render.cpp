@@ -63,8 +63,11 @@ void render_frame(int w, int h) {
     // opaque cover outside the background's box): only depth needs clearing.
     glClear(fast_programs_on ? GL_DEPTH_BUFFER_BIT : GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     step_done(render_step_clear);
-    background_pass(w, h);
-    step_done(render_step_background);
+    // The specialised background draws behind the scene, after it (fast_background_pass).
+    if (!fast_programs_on) {
+        background_pass(w, h);
+        step_done(render_step_background);
+    }
     fast_scene_scissor_begin(w, h);
     figure_pass(w, h);
     step_done(render_step_figure);
@@ -73,6 +76,10 @@ void render_frame(int w, int h) {
     scene_sprite_pass(w, h);
     fast_scene_scissor_end();
     step_done(render_step_scene_sprites);
+    if (fast_programs_on) {
+        background_pass(w, h);
+        step_done(render_step_background);
+    }
     post_pass(w, h);
     step_done(render_step_post);
     cover_pass(w, h);

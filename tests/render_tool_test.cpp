@@ -155,6 +155,34 @@ TEST(RenderPng, RowsAreTheFramebufferTopDown) {
     EXPECT_TRUE(top_differs_from_bottom) << "a frame whose first and last rows agree cannot show the row order";
 }
 
+// The video's picture is the PNG's, the right way up (GL reads rows bottom first; the video
+// path hands them to ffmpeg in that order and has it flip them). The video is lossy: its rows
+// are compared with the PNG's by the mean difference, which the other row order makes large.
+TEST(RenderVideo, RowsAreThePngRows) {
+    std::string dir = work_dir();
+    run_result r = run(render_command("--size 64x40 --at 7.25 -o '" + dir + "'"), dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    image png;
+    ASSERT_TRUE(read_png(dir + "/frame-0001-7.250s.png", &png));
+    std::string video = dir + "/show.mkv";
+    r = run(render_command("--size 64x40 --fps 10 --from 7.25 --to 7.35 -o '" + video + "'"), dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::string raw_path = dir + "/frame.rgb";
+    r = run("ffmpeg -v error -i '" + video + "' -frames:v 1 -f rawvideo -pix_fmt rgb24 -y '" + raw_path + "'", dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::string raw = read_text(raw_path);
+    ASSERT_EQ(raw.size(), png.rgb.size());
+    double upright = 0, flipped = 0;
+    for (int y = 0; y < 40; ++y)
+        for (int i = 0; i < 64 * 3; ++i) {
+            int v = (uint8_t)raw[(size_t)y * 64 * 3 + i];
+            upright += abs(v - png.rgb[(size_t)y * 64 * 3 + i]);
+            flipped += abs(v - png.rgb[(size_t)(39 - y) * 64 * 3 + i]);
+        }
+    upright /= (double)raw.size(), flipped /= (double)raw.size();
+    EXPECT_LT(2.0 * upright, flipped) << "upright " << upright << ", flipped " << flipped;
+}
+
 struct container_case {
     const char* extension;
     const char* video_codec;

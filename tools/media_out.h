@@ -80,7 +80,7 @@ bool run_collecting(const std::string& program, const std::vector<std::string>& 
 struct video_encoder {
     std::string program;  // the ffmpeg that runs
     pid_t child = -1;
-    int frames_fd = -1;   // write frames here, width * height * 3 bytes each
+    int frames_fd = -1;   // write frames here, width * height * 3 bytes each, bottom row first
     std::string log_path; // ffmpeg's messages
 };
 

@@ -96,10 +96,14 @@ void offscreen_set_size(int32_t width, int32_t height) {
     state.height = screen_height = height;
 }
 
+void offscreen_read_rgb_bottom_up(uint8_t* out) {
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, state.width, state.height, GL_RGB, GL_UNSIGNED_BYTE, out);
+}
+
 void offscreen_read_rgb(uint8_t* out) {
     int32_t w = state.width, h = state.height;
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, out);
+    offscreen_read_rgb_bottom_up(out);
     // GL's row 0 is the bottom one.
     uint32_t row = 3u * (uint32_t)w;
     for (int32_t y = 0; y < h / 2; ++y) {

@@ -40,3 +40,5 @@ void offscreen_set_size(int32_t width, int32_t height);
 
 // The finished frame as width x height RGB bytes (3 per pixel), top row first.
 void offscreen_read_rgb(uint8_t* out);
+// The same bytes in GL's own order, bottom row first (no flip: for consumers that flip).
+void offscreen_read_rgb_bottom_up(uint8_t* out);

@@ -1,12 +1,21 @@
 // The toon figure for one surface pattern and one projection (KIND, PROJ and, for the pieces
-// without a pattern, HASTEX: defined ahead of this text). The general figure shader chooses
-// these per pixel from uniforms; here the choice is made when the program is built, so a
-// software renderer runs only the chosen pattern. The expressions are the general shader's,
-// in the same order, so the pixels are the same.
+// without a pattern, HASTEX: defined ahead of this text), and for a piece with or without the
+// highlight (NOHL: 1 without). The general figure shader chooses these per pixel from
+// uniforms; here the choice is made when the program is built, so a software renderer runs only
+// the chosen pattern. The expressions are the general shader's, in the same order, so the
+// pixels are the same; the values that depend on uniforms alone come from the vertex shader
+// (figure_fast.vert.glsl), computed there by the same expressions.
 in vec3 P;
 in vec3 N;
 in vec3 LP;
 in vec2 UV;
+#if KIND > 0
+flat in vec3 FD;
+flat in vec3 AL[3];
+#endif
+#if NOHL
+flat in vec3 G[9];
+#endif
 
 uniform sampler2D IDX;
 uniform vec3 PAL[2];
@@ -52,8 +61,8 @@ float pattern(vec3 q) {
 #else
     vec2 c = q.yz;
 #endif
-    float f = PT.y * (1.0 + 0.12 * AU.x);
-    c += vec2(0.13, 0.07) * PT.w * PBT;
+    float f = FD.x;
+    c += FD.yz;
     vec2 g = fract(c * f) - 0.5;
 #if KIND == 1
     return step(0.5, fract(c.y * f));
@@ -84,15 +93,34 @@ float pattern(vec3 q) {
 }
 #endif
 
+#if NOHL
+vec3 pick(int k, vec3 a, vec3 b, vec3 c) { return k == 0 ? a : (k == 1 ? b : c); }
+#endif
+
 void main() {
     vec3 n = normalize(N);
+#if NOHL
+    // without the highlight the colour is one of G, by the pattern value and the light level
+    float d = max(dot(n, L), 0.0);
+    d = ceil(d);
+    int j = d < 0.5 ? 0 : (d < 1.5 ? 1 : 2);
+#if KIND > 0
+    float m = pattern(LP);
+    int i = m < 0.5 ? 0 : (m < 1.5 ? 1 : 2);
+#elif HASTEX
+    int i = clamp(int(texture(IDX, UV).r * 255.0 + 0.5), 0, 1);
+#else
+    int i = 0;
+#endif
+    vec3 c = pick(i, pick(j, G[0], G[1], G[2]), pick(j, G[3], G[4], G[5]), pick(j, G[6], G[7], G[8]));
+    C = vec4(c, 1.0);
+#else
     vec3 V = normalize(CAMP - P);
     float d = max(dot(n, L), 0.0);
 #if KIND > 0
     // the pattern's colour replaces the body colour (and any index texture's)
     float m = pattern(LP);
-    vec3 al = m < 0.5 ? PA : (m < 1.5 ? PB : PC);
-    al *= 1.0 + 0.2 * AU.w;
+    vec3 al = m < 0.5 ? AL[0] : (m < 1.5 ? AL[1] : AL[2]);
 #else
     vec3 al = A;
 #if HASTEX
@@ -106,4 +134,5 @@ void main() {
     hl = smoothstep(0.48, 0.52, hl);
     c += SC * hl * XS;
     C = vec4(pow(max(c, 0.0), vec3(0.4545)), 1.0);
+#endif
 }

@@ -49,6 +49,7 @@ struct show_case {
     int cover[6], shape[6], style[6];
     std::vector<frame_at> frames;
     bool scene = false; // the dancers with their patterns, the ornaments and the scene sprites
+    bool patterns = true; // with the scene: the pieces' pattern records (else none has a pattern)
     bool scene_seen = true; // some frame shows the scene (else it lies outside what is sampled)
     bool figure_warm = true; // the figure's programs warm before the first frame, else one a frame
 };
@@ -85,7 +86,7 @@ std::vector<std::vector<uint8_t>> draw_frames(const show_case& c, bool fast) {
         phrase_cover_style[p] = (uint8_t)c.style[p];
     }
     compositor.echo_reset = true;
-    if (c.scene)
+    if (c.scene && c.patterns)
         set_scene_records();
     else
         memset(pattern_records, 0, sizeof pattern_records);
@@ -251,6 +252,10 @@ std::vector<show_case> cases() {
         show_case c = {"scene", 0.5f, {0.4f, 0.6f, 0.2f, 0.3f}, {}, {}, {}, {}, {}};
         c.frames = {{5.0f, 10.0f}, {10.5f, 21.0f}, {12.5f, 25.0f}};
         c.scene = true;
+        v.push_back(c);
+        // every piece in its body colour (and index texture), with and without the highlight
+        c.name = "scene_without_patterns";
+        c.patterns = false;
         v.push_back(c);
     }
     const int scene_covers[3][2] = {{0, 0}, {1, 1}, {6, 2}};

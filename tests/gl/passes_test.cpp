@@ -110,6 +110,7 @@ TEST_F(Passes, BackgroundDrawsTheMoodStyleWithFixedParameters) {
         at(12.5f, 21.0f);
         draw_ramp(fb_width, fb_height, 0); // replaced entirely: the background has alpha 1
         glEnable(GL_DEPTH_TEST);
+        glClear(GL_DEPTH_BUFFER_BIT); // as the frame starts: the background fills what the scene left
         while (glGetError() != GL_NO_ERROR) {
         }
         background_pass(fb_width, fb_height);
