@@ -393,7 +393,7 @@ int main(int argc, char** argv) {
         seconds += r.seconds;
         cpu += r.cpu;
     }
-    printf("\n%d songs, %d with a known tempo: %d within 4 %% of it (%.0f %%), %d refused, %d of %d right tempi with the "
+    printf("\n%d songs, %d with a known tempo: %d within 4 %% of it (%.1f %%), %d refused, %d of %d right tempi with the "
            "grid within 1/8 beat; analysis %.2f s CPU per minute of audio at 22050 Hz\n",
            (int)rows.size(), with_truth, ok, with_truth ? 100.0 * ok / with_truth : 0.0, refused, drift_ok, measured,
            seconds > 0 ? cpu / seconds * 60.0 : 0.0);
