@@ -35,8 +35,11 @@ std::vector<float> floats(const std::vector<int16_t>& pcm) {
 
 TEST(Tempo, HardStylesGetTheTappedTempoAndAGridThatHolds) {
     // A fast metal song is neither refused nor halved, a ballad under a busy hi-hat is not
-    // doubled, a half-time feel keeps its tempo, and a quiet intro does not start the grid.
-    for (const char* name : {"thrash-196", "metal-176", "ballad-64", "half-time-76", "quiet-intro-124"}) {
+    // doubled, a half-time feel keeps its tempo, a quiet intro does not start the grid, the
+    // late sixteenths of a shuffle do not pull the grid ahead of the beat, and a dotted-eighth
+    // bass and arpeggio (repeating at 4:3 of the tempo) do not set the tempo over the drums.
+    for (const char* name :
+         {"thrash-196", "metal-176", "ballad-64", "half-time-76", "quiet-intro-124", "shuffle-104", "dotted-96"}) {
         SCOPED_TRACE(name);
         int k = song_index(name);
         ASSERT_GE(k, 0);

@@ -164,6 +164,68 @@ std::vector<float> smoothed(const std::vector<float>& e) {
     return out;
 }
 
+// The strong onsets of an envelope: its peaks (the largest within 50 ms) that reach the
+// 60th percentile of the peaks, in frames, with their heights.
+struct onset_peaks {
+    std::vector<double> frame;
+    std::vector<double> weight;
+};
+
+onset_peaks strong_onsets(const std::vector<float>& e, double frame_rate) {
+    onset_peaks out;
+    const long reach = std::max(1L, lround(0.05 * frame_rate));
+    std::vector<double> heights;
+    for (long i = 1; i + 1 < (long)e.size(); ++i) {
+        if (!(e[(size_t)i] > 0) || e[(size_t)i] < e[(size_t)i - 1] || e[(size_t)i] < e[(size_t)i + 1]) continue;
+        bool top = true;
+        for (long j = std::max(0L, i - reach); j <= std::min((long)e.size() - 1, i + reach) && top; ++j)
+            if (e[(size_t)j] > e[(size_t)i] || (e[(size_t)j] == e[(size_t)i] && j < i)) top = false;
+        if (!top) continue;
+        out.frame.push_back((double)i);
+        out.weight.push_back(e[(size_t)i]);
+    }
+    if (out.frame.empty()) return out;
+    heights = out.weight;
+    size_t k = heights.size() * 6 / 10;
+    std::nth_element(heights.begin(), heights.begin() + (ptrdiff_t)k, heights.end());
+    const double floor = heights[k];
+    onset_peaks strong;
+    for (size_t i = 0; i < out.frame.size(); ++i)
+        if (out.weight[i] >= floor) {
+            strong.frame.push_back(out.frame[i]);
+            strong.weight.push_back(out.weight[i]);
+        }
+    return strong;
+}
+
+// The share of the onsets' weight that a grid of `lag` frames catches (within 40 ms, less
+// further off), stretch by stretch of about 8 seconds, each with the phase that catches most
+// (so that a slight error in the lag does not add up over the song).
+double on_grid_share(const onset_peaks& peaks, double lag, double frame_rate) {
+    if (peaks.frame.size() < 4) return 0;
+    const double tol = std::min(0.04 * frame_rate, 0.12 * lag);
+    const double stretch = std::max(lag * 4, 8.0 * frame_rate);
+    double caught_all = 0, weight_all = 0;
+    for (size_t from = 0; from < peaks.frame.size();) {
+        const double start = peaks.frame[from];
+        size_t to = from;
+        while (to < peaks.frame.size() && peaks.frame[to] < start + stretch) weight_all += peaks.weight[to++];
+        double best = 0;
+        for (double ph = 0; ph < lag; ph += 1.0) {
+            double caught = 0;
+            for (size_t i = from; i < to; ++i) {
+                double x = (peaks.frame[i] - start - ph) / lag;
+                double d = fabs(x - nearbyint(x)) * lag;
+                if (d < tol) caught += peaks.weight[i] * (1.0 - d / tol);
+            }
+            best = std::max(best, caught);
+        }
+        caught_all += best;
+        from = to;
+    }
+    return weight_all > 0 ? caught_all / weight_all : 0;
+}
+
 } // namespace
 
 onset_envelope onset_strength(const float* samples, size_t count, uint32_t rate) {
@@ -253,10 +315,12 @@ double grid_drift(const onset_envelope& env, double bpm, double origin, int* win
     double worst = 0;
     for (double from = start; from + beats * period <= end; from += beats / 2 * period) {
         // The stretch folded onto one beat: where, within a quarter beat of the grid, its
-        // onsets gather.
+        // onsets gather, on the beats and (half as much) between them, so that swung notes
+        // just before each beat do not count as the beat.
         auto fold = [&](double o) {
             double v = 0;
-            for (int k = 0; k < beats; ++k) v += at(e, from + (k + o) * period);
+            for (int k = 0; k < beats; ++k)
+                v += at(e, from + (k + o) * period) + 0.5 * at(e, from + (k + o + 0.5) * period);
             return v;
         };
         double best = -1, best_o = 0;
@@ -312,6 +376,7 @@ tempo_estimate estimate_tempo(const onset_envelope& env, double given_bpm, doubl
             double lag, value, score;
         };
         std::vector<candidate> cands;
+        cands.reserve(16);
         for (double m : {1.0, 2.0, 0.5, 1.5, 2.0 / 3.0}) {
             double lag = p0 * m;
             double bpm = 60.0 * fr / lag;
@@ -324,6 +389,35 @@ tempo_estimate estimate_tempo(const onset_envelope& env, double given_bpm, doubl
         const candidate* pick = &cands[0];
         for (const candidate& c : cands)
             if (c.score > pick->score) pick = &c;
+        // A tempo at 3:2 or 4:3 of the pick (or the other way round) can repeat in the envelope
+        // nearly as well: a dotted-eighth figure (3 sixteenths) over a beat of 4, or a triplet
+        // pulse grouped in twos or threes. The drums decide: a grid that catches clearly more
+        // of the strong onsets of the kick band and of the hi-hat band (where a bass line or
+        // an arpeggio plays less) is the music's beat.
+        {
+            const onset_peaks kicks = strong_onsets(smoothed(env.low), fr);
+            const onset_peaks hats = strong_onsets(smoothed(env.high), fr);
+            auto drum_share = [&](double lag) {
+                double k = on_grid_share(kicks, lag, fr), h = on_grid_share(hats, lag, fr);
+                return 0.5 * (k + h);
+            };
+            const double pick_share = drum_share(pick->lag);
+            const candidate* better = pick;
+            double better_share = pick_share;
+            for (double m : {1.5, 2.0 / 3.0, 4.0 / 3.0, 0.75}) {
+                double value = 0;
+                double lag = comb_peak(a, pick->lag * m, 0.02, &value);
+                double bpm = 60.0 * fr / lag;
+                if (bpm < min_bpm || bpm > max_bpm) continue;
+                double share = drum_share(lag);
+                if (value > 0.3 * pick->value && tempo_prior(bpm) > 0.3 && share >= 0.5 && share > 1.5 * better_share) {
+                    cands.push_back({lag, value, 0});
+                    better = &cands.back();
+                    better_share = share;
+                }
+            }
+            pick = better;
+        }
         period = pick->lag;
         out.clarity = std::max(0.0, pick->value);
 
@@ -399,6 +493,25 @@ tempo_estimate estimate_tempo(const onset_envelope& env, double given_bpm, doubl
     }
     period = best_p;
     double phase = best_ph;
+    // Swung notes just before the beats can outweigh the beats themselves (in a shuffle the
+    // late sixteenth before each beat, hats and bass together): within 3/16 of a beat of the
+    // fitted phase, the phase whose beats and half beats together are clearly strongest is
+    // the beat.
+    if (!fixed_phase) {
+        auto straight = [&](double ph) {
+            return mean_on_grid(weighted, period, ph, -1) + 0.5 * mean_on_grid(weighted, period, ph, -1, 0.5);
+        };
+        const double here = straight(phase);
+        double best_s = here, best_o = 0;
+        for (double o = -3.0 / 16; o <= 3.0 / 16 + 1e-9; o += 1.0 / 64) {
+            double v = straight(phase + o * period);
+            if (v > best_s) {
+                best_s = v;
+                best_o = o;
+            }
+        }
+        if (best_s > 1.25 * here) phase += best_o * period;
+    }
 
     // The beats are where the kick and snare strike, not the hi-hats between them.
     if (!fixed_phase) {

@@ -2,86 +2,24 @@
 
 #include <math.h>
 
+#include "data/music/patches.h"
 #include "data/music/song.h"
 
 namespace music {
 
 namespace {
 
-patch keys() {
-    patch p;
-    p.fm = 0.8f;
-    p.fm_ratio = 1.0f;
-    p.fm_index = 1.4f;
-    p.fm_decay = 0.4f;
-    p.fm_floor = 0.15f;
-    p.sine = 0.25f;
-    p.attack = 0.004f;
-    p.decay = 0.9f;
-    p.sustain = 0.3f;
-    p.release = 0.25f;
-    return p;
-}
-
+// The show's pad and lead with the synthesiser's default resonance (and vibrato delay).
 patch soft_pad(float cutoff) {
-    patch p;
-    p.saw = 1.0f;
-    p.unison = 5;
-    p.detune = 22.0f;
-    p.cutoff = cutoff;
-    p.attack = 0.35f;
-    p.decay = 1.5f;
-    p.sustain = 0.8f;
-    p.release = 0.7f;
+    patch p = pad(cutoff);
+    p.resonance = 0.1f;
     return p;
 }
 
-patch bass_patch(float cutoff) {
-    patch p;
-    p.saw = 0.8f;
-    p.square = 0.3f;
-    p.sub = 0.5f;
-    p.cutoff = cutoff;
-    p.env_cutoff = 500;
-    p.filter_decay = 0.1f;
-    p.resonance = 0.3f;
-    p.attack = 0.004f;
-    p.decay = 0.25f;
-    p.sustain = 0.6f;
-    p.release = 0.04f;
-    p.drive = 0.3f;
-    return p;
-}
-
-// Distorted power chords: a detuned saw stack driven hard.
-patch guitar() {
-    patch p;
-    p.saw = 1.0f;
-    p.square = 0.4f;
-    p.unison = 3;
-    p.detune = 12.0f;
-    p.cutoff = 2600;
-    p.resonance = 0.2f;
-    p.drive = 2.5f;
-    p.attack = 0.003f;
-    p.decay = 0.3f;
-    p.sustain = 0.8f;
-    p.release = 0.05f;
-    return p;
-}
-
-patch lead(float cutoff) {
-    patch p;
-    p.square = 0.8f;
-    p.saw = 0.2f;
-    p.cutoff = cutoff;
-    p.env_cutoff = 1200.0f;
-    p.filter_decay = 0.2f;
-    p.vibrato_depth = 18.0f;
-    p.attack = 0.01f;
-    p.decay = 0.3f;
-    p.sustain = 0.7f;
-    p.release = 0.1f;
+patch plain_lead(float cutoff) {
+    patch p = square_lead(cutoff);
+    p.resonance = 0.1f;
+    p.vibrato_delay = 0.2f;
     return p;
 }
 
@@ -125,8 +63,8 @@ void half_time(song& s) {
     drum_line(s, part_kick, 0, bars_of_song, "x.........x.....", d.kick, 0.9f, 0, true);
     drum_line(s, part_snare, 0, bars_of_song, "........x.......", d.snare, 0.6f, 0.2f);
     drum_line(s, part_hats, 0, bars_of_song, "xgogxgogxgogxgog", d.hat, 0.16f);
-    bass_line(s, 0, bars_of_song, "r---r---r---o---", bass_patch(400), 0.4f);
-    chord_line(s, part_chords, 0, bars_of_song, "x---x---x---x---", keys(), 0.25f, 64, 0.9f, 0.3f);
+    bass_line(s, 0, bars_of_song, "r---r---r---o---", synth_bass(400, 500), 0.4f);
+    chord_line(s, part_chords, 0, bars_of_song, "x---x---x---x---", electric_piano(), 0.25f, 64, 0.9f, 0.3f);
 }
 
 // A shuffle: every second sixteenth late by half a step, ride and bass on the swung grid.
@@ -137,8 +75,8 @@ void shuffle(song& s) {
     drum_line(s, part_kick, 0, bars_of_song, "x.....x.x.......", d.kick, 0.85f, 0, true);
     drum_line(s, part_snare, 0, bars_of_song, "....x.......x..o", d.snare, 0.55f, 0.2f);
     drum_line(s, part_hats, 0, bars_of_song, "x.ox.ox.ox.ox.o.", d.hat, 0.18f);
-    bass_line(s, 0, bars_of_song, "r..r..f.o..r..t.", bass_patch(600), 0.4f);
-    chord_line(s, part_chords, 0, bars_of_song, "..x...x...x...x.", keys(), 0.22f, 62, 0.5f, 0.2f);
+    bass_line(s, 0, bars_of_song, "r..r..f.o..r..t.", synth_bass(600, 500), 0.4f);
+    chord_line(s, part_chords, 0, bars_of_song, "..x...x...x...x.", electric_piano(), 0.22f, 62, 0.5f, 0.2f);
 }
 
 // Triplet hi-hats over a straight backbeat.
@@ -148,7 +86,7 @@ void triplet_hats(song& s) {
     drum_line(s, part_kick, 0, bars_of_song, "x.......x.x.....", d.kick, 0.9f, 0, true);
     drum_line(s, part_snare, 0, bars_of_song, "....x.......x...", d.snare, 0.55f, 0.2f);
     triplet_line(s, part_hats, 0, bars_of_song, "xog", d.hat, 0.2f);
-    bass_line(s, 0, bars_of_song, "r-------r---f---", bass_patch(350), 0.4f);
+    bass_line(s, 0, bars_of_song, "r-------r---f---", synth_bass(350, 500), 0.4f);
     chord_line(s, part_pad, 0, bars_of_song, "x---------------", soft_pad(900), 0.2f, 60, 1.0f, 0.3f);
 }
 
@@ -159,8 +97,8 @@ void syncopated(song& s) {
     drum_line(s, part_kick, 0, bars_of_song, "x.....x...x..x..", d.kick, 0.85f, 0, true);
     drum_line(s, part_snare, 0, bars_of_song, "....x.......x...", d.snare, 0.5f, 0.2f);
     drum_line(s, part_hats, 0, bars_of_song, "g.o.g.o.g.o.g.o.", d.hat, 0.15f);
-    bass_line(s, 0, bars_of_song, "..r..r.o..r..f.t", bass_patch(700), 0.5f, 0.6f);
-    chord_line(s, part_chords, 0, bars_of_song, "...x.....x.....x", keys(), 0.2f, 64, 0.4f, 0.2f);
+    bass_line(s, 0, bars_of_song, "..r..r.o..r..f.t", synth_bass(700, 500), 0.5f, 0.6f);
+    chord_line(s, part_chords, 0, bars_of_song, "...x.....x.....x", electric_piano(), 0.2f, 64, 0.4f, 0.2f);
 }
 
 // Metal: double kick in sixteenths (or eighths for thrash), snare on 2 and 4, crash on every
@@ -173,7 +111,7 @@ void metal(song& s, double bpm, uint32_t seed, bool thrash) {
     drum_line(s, part_snare, 0, bars_of_song, "....x.......x...", d.snare, 0.7f, 0.1f);
     drum_line(s, part_hats, 0, bars_of_song, "x...x...x...x...", d.crash, 0.2f);
     chord_line(s, part_chords, 0, bars_of_song, "x.x.x.x.x.x.x.x.", guitar(), 0.3f, 52, 0.8f);
-    bass_line(s, 0, bars_of_song, "r.r.r.r.r.r.r.r.", bass_patch(500), 0.35f, 0.8f);
+    bass_line(s, 0, bars_of_song, "r.r.r.r.r.r.r.r.", synth_bass(500, 500), 0.35f, 0.8f);
 }
 
 // A ballad: kick on 1, snare on 3 of a slow four, soft hats in eighths, keys in quarters and a
@@ -185,9 +123,9 @@ void ballad(song& s, double bpm, uint32_t seed) {
     drum_line(s, part_kick, 0, 16, "x.......x.....x.", d.kick, 0.7f, 0, true);
     drum_line(s, part_snare, 0, 16, "....x.......x...", d.snare, 0.4f, 0.4f);
     drum_line(s, part_hats, 0, 16, "g.g.g.g.g.g.g.g.", d.hat, 0.1f);
-    chord_line(s, part_chords, 0, 16, "x---x---x---x---", keys(), 0.3f, 64, 0.9f, 0.4f);
-    bass_line(s, 0, 16, "r-------f-------", bass_patch(300), 0.35f);
-    melody_line(s, part_lead, 0, 16, "4-------3---2---" "1-----------0---", lead(1500), 0.15f, 0, 0.9f, 0.4f, 0.3f);
+    chord_line(s, part_chords, 0, 16, "x---x---x---x---", electric_piano(), 0.3f, 64, 0.9f, 0.4f);
+    bass_line(s, 0, 16, "r-------f-------", synth_bass(300, 500), 0.35f);
+    melody_line(s, part_lead, 0, 16, "4-------3---2---" "1-----------0---", plain_lead(1500), 0.15f, 0, 0.9f, 0.4f, 0.3f);
 }
 
 // Eight bars of soft pad and a quiet, muffled arpeggio, then the band with a four-to-the-floor kick.
@@ -197,14 +135,27 @@ void quiet_intro(song& s) {
     drums d = kit(505);
     const int rest = bars_of_song - intro_bars;
     chord_line(s, part_pad, 0, bars_of_song, "x---------------", soft_pad(700), 0.3f, 60, 1.0f, 0.4f);
-    patch soft = lead(500);
+    patch soft = plain_lead(500);
     soft.attack = 0.03f;
     arp_line(s, part_arp, 0, intro_bars, "0.1.2.1.0.1.2.1.", soft, 0.04f, 67, 0.8f, 0.3f);
     drum_line(s, part_kick, intro_bars, rest, "x...x...x...x...", d.kick, 0.9f, 0, true);
     drum_line(s, part_snare, intro_bars, rest, "....x.......x...", d.snare, 0.5f, 0.2f);
     drum_line(s, part_hats, intro_bars, rest, "..o...o...o...o.", d.open_hat, 0.15f);
-    bass_line(s, intro_bars, rest, "r.r.r.r.r.r.r.o.", bass_patch(500), 0.45f, 0.8f);
-    arp_line(s, part_arp, intro_bars, rest, "0.2.1.2.0.3.1.2.", lead(1200), 0.12f, 67, 0.8f, 0.2f);
+    bass_line(s, intro_bars, rest, "r.r.r.r.r.r.r.o.", synth_bass(500, 500), 0.45f, 0.8f);
+    arp_line(s, part_arp, intro_bars, rest, "0.2.1.2.0.3.1.2.", plain_lead(1200), 0.12f, 67, 0.8f, 0.2f);
+}
+
+// A loud arpeggio and bass in dotted eighths (every third sixteenth, across the bar lines)
+// over a backbeat: they repeat at 4:3 of the tempo.
+void dotted_arp(song& s) {
+    start_song_at(s, 96, bars_of_song, 606, {57, minor_scale}, {{0, 3}, {5, 3}, {3, 3}, {4, 3}});
+    drums d = kit(606);
+    drum_line(s, part_kick, 0, bars_of_song, "x.......x.......", d.kick, 0.5f, 0, true);
+    drum_line(s, part_snare, 0, bars_of_song, "....x.......x...", d.snare, 0.3f, 0.2f);
+    drum_line(s, part_hats, 0, bars_of_song, "g.g.g.g.g.g.g.g.", d.hat, 0.08f);
+    bass_line(s, 0, bars_of_song, "r..r..o..r..r..o..r..r..f..r..r..f..r..r..o..r..", synth_bass(500, 900), 0.45f, 0.5f);
+    arp_line(s, part_arp, 0, bars_of_song, "0..2..1..3..0..2..1..3..0..2..1..3..0..2..1..3..", pluck(1800, 4000), 0.9f,
+             67, 0.8f, 0.1f);
 }
 
 struct entry {
@@ -232,6 +183,7 @@ const entry songs[] = {
     {"ballad-64", "ballad, 64 bpm, hats in eighths", 64, 0, ballad_64},
     {"ballad-78", "ballad, 78 bpm, hats in eighths", 78, 0, ballad_78},
     {"quiet-intro-124", "eight bars of quiet pad before the drums", 124, intro_bars, quiet_intro},
+    {"dotted-96", "dotted-eighth arpeggio and bass over a backbeat", 96, 0, dotted_arp},
 };
 
 } // namespace
