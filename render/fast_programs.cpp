@@ -277,9 +277,10 @@ void fast_background_box(int w, int h, int box[4]) {
     box[0] = 0, box[1] = 0, box[2] = w, box[3] = h;
     cover_state cover = cover_for_frame(cue.phrase, cue.beat, cue.t, show.show_length, cover_last_glow);
     post_state post = post_for_frame(cue.phrase, cue.beat);
-    // Only an opaque cover hides the background: without the glow its alpha is 0 (discarded)
-    // or 1. The echo keeps every pixel of the frame for the frames after it.
-    if (!cover.draw || cover.glow != 0.0f || post.effect == 1) return;
+    // Where the mask covers a pixel the cover's alpha is 1, with the closing glow as without
+    // it (the glow only lifts the alpha where the mask is open): outside the box below, the
+    // cover replaces every pixel. The echo keeps every pixel of the frame for the frames after it.
+    if (!cover.draw || post.effect == 1) return;
     // The mask's wobble reaches 0.04 AU.x either way; a margin for the driver's sin and rounding.
     float wobble = 0.04f * audio.AU[0] * 1.01f + 0.01f;
     int mask = fast_cover_mask(cover.style);

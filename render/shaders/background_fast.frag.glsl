@@ -26,6 +26,11 @@ int pick_index(float k) {
     return 0;
 }
 
+// G[i] and G[i + 4] for i in 0 to 3 by a chain of selects: the driver reads an array of inputs
+// at a per-pixel index lane by lane, which costs more than choosing among four values.
+vec3 pick_low(int i) { return i == 0 ? G[0] : (i == 1 ? G[1] : (i == 2 ? G[2] : G[3])); }
+vec3 pick_high(int i) { return i == 0 ? G[4] : (i == 1 ? G[5] : (i == 2 ? G[6] : G[7])); }
+
 // The end of the general shader, per pixel, for the patterns with a continuous colour.
 vec4 finish(vec3 c, float flash) {
     c = mix(c, PL[1], flash);
@@ -46,7 +51,7 @@ void main() {
     else k = int(step(0.5, fract(5.0 * r * H2.z - H.z)));
     if (abs(r - 0.6 - H2.x) <= 0.05) k = 2;
     if (r <= H2.y) k = 3;
-    C = vec4(G[k], 1.0);
+    C = vec4(pick_low(k), 1.0);
 #elif STYLE == 1
     float detail = H.w;
     float y = q.y;
@@ -68,10 +73,10 @@ void main() {
     float s = abs(fract(a * H.x + 0.5) - 0.5);
     float m = floor(3.0 * r - H.y);
     float petal = step(3.0 * s, fract(3.0 * r - H.y));
-    C = vec4(G[pick_index(m) + 4 * int(petal)], 1.0);
+    C = vec4(petal != 0.0 ? pick_high(pick_index(m)) : pick_low(pick_index(m)), 1.0);
 #else
     float detail = H2.x;
     float v = sin(3.0 * p.x * detail + H.x) + sin(4.0 * p.y * detail - H.y) + sin(6.0 * r * detail - H.z);
-    C = vec4(G[pick_index(floor(1.3 * v + 4.0 + H.w))], 1.0);
+    C = vec4(pick_low(pick_index(floor(1.3 * v + 4.0 + H.w))), 1.0);
 #endif
 }

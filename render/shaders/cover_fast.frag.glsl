@@ -13,7 +13,11 @@ flat in vec4 V3;
 flat in vec3 G[4];
 out vec4 C;
 
-vec3 pk(float k) { return G[int(mod(floor(k), 4.0)) & 3]; }
+// The colour by a chain of selects: the driver reads an array of inputs at a per-pixel index
+// lane by lane, which costs more than choosing among four values.
+vec3 pick4(int i) { return i == 0 ? G[0] : (i == 1 ? G[1] : (i == 2 ? G[2] : G[3])); }
+
+vec3 pk(float k) { return pick4(int(mod(floor(k), 4.0)) & 3); }
 
 vec2 turn(float c, float s, vec2 v) { return vec2(v.x * c + v.y * s, -v.x * s + v.y * c); }
 

@@ -225,6 +225,27 @@ std::vector<show_case> cases() {
         v.push_back(c);
     }
     {
+        // The closing glow over full covers and their wipe-outs (iris, star, diamonds): the
+        // background cut to the box where the mask can open, the rest under the opaque cover.
+        show_case c = {"closing_glow_over_covers", 0.9f, {0.5f, 0.6f, 0.2f, 0.3f}, {}, {0, 0, 0, 2, 2, 2},
+                       {0, 0, 0, 1, 4, 2}, {0, 0, 0, 0, 1, 2}, {}};
+        c.frames = {{187.0f, 100.0f}, {187.5f, 104.5f}, {188.0f, 110.0f}, {189.0f, 132.0f},
+                    {189.5f, 136.4f}, {190.0f, 164.0f}, {190.5f, 168.5f}};
+        v.push_back(c);
+    }
+    {
+        // An echo phrase in the closing seconds: the glow over the echo, through the full cover
+        // of phrase 2 and its wipe-out, and the wipe-in of phrase 3.
+        show_case c = {"echo_under_closing_glow", 0.7f, {0.5f, 0.6f, 0.2f, 0.3f}, {0, 0, 1, 0}, {0, 0, 1, 0},
+                       {0, 0, 4, 2}, {0, 0, 0, 4}, {}};
+        c.frames = {{186.5f, 64.5f}, {187.0f, 66.0f}, {187.5f, 68.5f}, {188.0f, 72.0f}, {189.0f, 80.0f},
+                    {190.0f, 95.5f}};
+        v.push_back(c);
+        c.name = "scene_echo_under_closing_glow";
+        c.scene = true;
+        v.push_back(c);
+    }
+    {
         // An echo phrase under a full cover: the whole background stays in the echo memory.
         show_case c = {"echo_under_cover", 0.1f, {0.4f, 0.6f, 0.2f, 0.3f}, {0, 1}, {0, 2}, {0, 2}, {0, 0}, {}};
         c.frames = {{15.0f, 30.0f}, {16.0f, 32.5f}, {16.5f, 33.5f}, {18.0f, 36.0f}, {21.0f, 42.0f}, {22.0f, 45.0f}};
@@ -285,6 +306,14 @@ std::vector<show_case> cases() {
                        {0, 0, 1, 3}, {}};
         c.frames = {{190.0f, 84.0f}, {191.0f, 95.5f}};
         c.scene = true;
+        v.push_back(c);
+    }
+    {
+        show_case c = {"scene_closing_glow_over_covers", 0.9f, {0.5f, 0.6f, 0.2f, 0.3f}, {}, {0, 0, 0, 2, 2, 2},
+                       {0, 0, 0, 1, 4, 2}, {0, 0, 0, 0, 1, 2}, {}};
+        c.frames = {{187.0f, 100.0f}, {187.5f, 104.5f}, {189.0f, 132.0f}, {190.0f, 164.0f}, {190.5f, 168.5f}};
+        c.scene = true;
+        c.scene_seen = false; // hidden under the full covers in most frames
         v.push_back(c);
     }
     return v;
