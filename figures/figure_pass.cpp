@@ -31,6 +31,8 @@ GLuint figure_buffers[6];
 void build_figure_program() {
     const char* fragment = shader_figure_frag;
     for (GLint& l : figure_program.loc) l = -1;
+    // the second table is looked up once the pattern records exist; until then it names nothing
+    for (GLint& l : figure_uniforms_second) l = -1;
     figure_program.name = build_program(shader_figure_vert, 1, &fragment);
     use_program(figure_program.name);
     look_up_uniforms(figure_program.name, figure_uniform_names_first, 20, figure_program.loc);

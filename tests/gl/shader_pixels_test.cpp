@@ -71,7 +71,8 @@ TEST_P(BackgroundPixels, MatchTheFormulas) {
     glUniform2f(loc[bg_R], in.R[0], in.R[1]);
     glUniform1f(loc[bg_t], in.t);
     glUniform1f(loc[bg_beat], in.beat);
-    for (int i = 0; i < 8; ++i) glUniform1f(loc[bg_P] + i, i < 2 ? in.P[i] : 0.0f);
+    // only the parameters the compiled program keeps have locations (the player uploads as many)
+    for (int i = 0; i < background_p_active; ++i) glUniform1f(loc[bg_P] + i, i < 2 ? in.P[i] : 0.0f);
     glUniform3f(loc[bg_COL], in.COL[0], in.COL[1], in.COL[2]);
     glUniform3fv(loc[bg_PL], 4, &in.PL[0][0]);
     glUniform4f(loc[bg_AU], in.AU[0], in.AU[1], in.AU[2], in.AU[3]);
