@@ -20,6 +20,9 @@ fi
 
 rm -rf "$work" && mkdir -p "$work" || exit 1
 export WINEDEBUG=-all
+# The prefix wine-run uses, so that the wineserver commands below reach the server its programs
+# talk to.
+export WINEPREFIX="${WINEPREFIX:-${TMPDIR:-/tmp}/tavrin-wine-$(id -u)}"
 failures=0
 ok() { echo "ok   $*"; }
 bad() { echo "FAIL $*"; failures=$((failures + 1)); }
@@ -29,6 +32,11 @@ between() { [ "$(echo "$1 >= $2 && $1 <= $3" | bc)" = 1 ]; }
 
 xvfb_pid= pulse_pid=
 cleanup() {
+    # Wine's server and desktop process outlive the programs; left running, the next case's
+    # program would reach them while they still belong to this case's display, which is about to
+    # go, and fail to open its window.
+    wineserver -k >/dev/null 2>&1
+    wineserver -w >/dev/null 2>&1
     [ -n "$pulse_pid" ] && kill "$pulse_pid" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
     wait 2>/dev/null
@@ -129,7 +137,10 @@ audio)
     check_quiet audio
 
     # The show time is the device's position: a device that stalls for 4 s holds the show
-    # back by as much; the clock would have ended it on time.
+    # back; the clock would have ended it on time. Wine's wave device keeps its position moving
+    # over what the stopped server had already taken (measured here: the show ends either about
+    # 4 s or about 2 s late, run to run), so the check asks for more than 1 s: far beyond the
+    # clock's jitter, and met by both.
     start "$work/show.exe" 7
     wait_window || bad "stalled audio: no window"
     wait_stream || bad "stalled audio: no playback stream on the sound server"
@@ -137,9 +148,9 @@ audio)
     kill -STOP "$pulse_pid"; sleep 4; kill -CONT "$pulse_pid"
     finish 60
     stalled=$(echo "$ended_at - ${stream_at:-0}" | bc)
-    if [ "$status" = 0 ] && between "$stalled" "$(echo "$played + 2.5" | bc)" $((9 + 2 * slack)); then
+    if [ "$status" = 0 ] && between "$stalled" "$(echo "$played + 1" | bc)" $((9 + 2 * slack)); then
         ok "stalled audio: ended ${stalled}s after the stream began (${played}s unstalled)"
-    else bad "stalled audio: status $status, ended ${stalled}s after the stream began (${played}s unstalled; expected about 4 s more)"; fi
+    else bad "stalled audio: status $status, ended ${stalled}s after the stream began (${played}s unstalled; expected 2 to 4 s more)"; fi
     ;;
 silent)
     make_show 5 "$work/show.exe" || exit 1
