@@ -17,6 +17,7 @@
 #include "render/fast_programs.h"
 #include "render/gl_state.h"
 #include "render/passes.h"
+#include "render/program_worker.h"
 #include "render/programs.h"
 #include "render/shader_sources.h"
 #include "render/slots.h"
@@ -33,7 +34,8 @@ enum : int { kind_count = 13, projection_count = 4 };
 struct figure_program_fast {
     gl_program gl; // tables as the general program's: loc by fig_*, loc2 by fig2_*
     GLint loc2[10];
-    bool planned, built, warm;
+    bool planned, warm;
+    std::atomic<uint8_t> build_state; // render/program_worker.h
     int32_t frame;  // the frame whose shared uniforms it holds
     int32_t piece;  // the piece whose fixed uniforms it holds (-1: none)
 };
@@ -116,7 +118,10 @@ void build(figure_program_fast& fp, int kind, int projection, int texture, int n
     glLinkProgram(fp.gl.name);
     look_up_uniforms(fp.gl.name, figure_uniform_names_first, 20, fp.gl.loc);
     look_up_uniforms(fp.gl.name, figure_uniform_names_second, 10, fp.loc2);
-    fp.built = true;
+    // the pass binds the index or pattern texture on unit 1
+    use_program(fp.gl.name);
+    if (fp.gl.loc[fig_IDX] >= 0) glUniform1i(fp.gl.loc[fig_IDX], 1);
+    if (fp.loc2[fig2_IDX] >= 0) glUniform1i(fp.loc2[fig2_IDX], 1);
     fp.frame = 0;
     fp.piece = -1;
 }
@@ -124,6 +129,25 @@ void build(figure_program_fast& fp, int kind, int projection, int texture, int n
 void build_indexed(figure_program_fast* fp) {
     size_t i = (size_t)(fp - &programs[0][0][0][0]);
     build(*fp, (int)(i / (projection_count * 4)), (int)(i / 4 % projection_count), (int)(i / 2 % 2), (int)(i % 2));
+}
+
+// Builds fp on this thread unless it is built; waits for a build another thread began.
+void make_ready(figure_program_fast& fp) {
+    if (fp.build_state.load(std::memory_order_acquire) == program_built) return;
+    if (take_program_build(fp.build_state)) {
+        build_indexed(&fp);
+        fp.build_state.store(program_built, std::memory_order_release);
+    } else {
+        wait_program_built(fp.build_state);
+    }
+}
+
+// The texture piece p's draw samples on unit 1 (0: none): its index texture, else the
+// pattern texture for the pattern that reads it.
+GLuint unit_one_texture(int p) {
+    if (piece_has_texture(p)) return index_textures[scene_pieces[p].index_slot];
+    if (pattern_records[p][0] == 9.0f && pattern_texture != 0) return pattern_texture;
+    return 0;
 }
 
 void set1f(GLint l, float v) {
@@ -156,7 +180,7 @@ void fast_figure_plan() {
 
 void fast_figure_warm_all() {
     for (figure_program_fast& fp : all_programs())
-        if (fp.planned && !fp.built) build_indexed(&fp);
+        if (fp.planned) make_ready(fp);
     // warm: every program drawn once into the bottom-left pixel, which the frame paints over
     gl_pass_state state = gl_pass(gl_keep, figure_vertex_array);
     state.scissor = true;
@@ -172,9 +196,34 @@ void fast_figure_warm_all() {
     apply_gl_state(gl_rest_state());
 }
 
+void fast_figure_prepare(const std::atomic<bool>& stop, GLuint vertex_array) {
+    for (int p = 0; p < scene_piece_count; ++p) {
+        if (stop.load(std::memory_order_relaxed)) return;
+        figure_program_fast& fp = program_of(p);
+        if (!take_program_build(fp.build_state)) continue;
+        build_indexed(&fp);
+        // one triangle of the piece, with the figure pass's state and unit 1's texture
+        gl_pass_state state = gl_pass(fp.gl.name, vertex_array);
+        state.scissor = true;
+        state.scissor_box[2] = state.scissor_box[3] = 1;
+        state.textures[1] = unit_one_texture(p);
+        apply_gl_state(state);
+        glDrawElements(GL_TRIANGLES, 3, GL_UNSIGNED_SHORT, (const void*)(uintptr_t)(2 * (size_t)scene_pieces[p].first_index));
+        glFinish();
+        fp.build_state.store(program_built, std::memory_order_release);
+    }
+}
+
 int fast_figure_planned_count() {
     int n = 0;
     for (figure_program_fast& fp : all_programs()) n += fp.planned ? 1 : 0;
+    return n;
+}
+
+int fast_figure_built_count() {
+    int n = 0;
+    for (figure_program_fast& fp : all_programs())
+        n += fp.planned && fp.build_state.load(std::memory_order_acquire) == program_built ? 1 : 0;
     return n;
 }
 
@@ -201,9 +250,16 @@ void fast_draw_figure() {
         const piece_record& rec = scene_pieces[p];
         figure_program_fast& fp = program_of(p);
         if (!fp.warm && may_warm) {
-            if (!fp.built) build_indexed(&fp);
-            fp.warm = true; // by the draw below
-            may_warm = false;
+            // with a worker, once the worker has built and drawn it; else built here
+            bool ready = fp.build_state.load(std::memory_order_acquire) == program_built;
+            if (!ready && !program_worker_expected()) {
+                make_ready(fp);
+                ready = true;
+            }
+            if (ready) {
+                fp.warm = true; // by the draw below
+                may_warm = false;
+            }
         }
         const bool fast = fp.warm;
         const GLint* loc = fast ? fp.gl.loc : figure_program.loc;

@@ -49,31 +49,64 @@ static void upload(int i, GLenum target, GLsizeiptr bytes, const void* data) {
     glBufferData(target, bytes, data, GL_STATIC_DRAW);
 }
 
+// Where each vertex attribute comes from: buffer, attribute index, components, type,
+// normalised, integer.
+struct figure_attribute {
+    int buffer;
+    GLuint index;
+    GLint size;
+    GLenum type;
+    GLboolean normalized;
+    bool integer;
+};
+const figure_attribute figure_attributes[5] = {
+    {0, 0, 3, GL_UNSIGNED_SHORT, GL_TRUE, false}, // position
+    {1, 5, 2, GL_UNSIGNED_SHORT, GL_TRUE, false}, // texture coordinates
+    {2, 1, 3, GL_BYTE, GL_TRUE, false},           // normal
+    {3, 2, 2, GL_UNSIGNED_BYTE, GL_FALSE, true},  // bone indices
+    {4, 3, 1, GL_UNSIGNED_BYTE, GL_TRUE, false},  // bone weight
+};
+
+// Points attribute k of the bound vertex array at its buffer.
+static void point_attribute(int k) {
+    const figure_attribute& a = figure_attributes[k];
+    glBindBuffer(GL_ARRAY_BUFFER, figure_buffers[a.buffer]);
+    if (a.integer)
+        glVertexAttribIPointer(a.index, a.size, a.type, 0, nullptr);
+    else
+        glVertexAttribPointer(a.index, a.size, a.type, a.normalized, 0, nullptr);
+    glEnableVertexAttribArray(a.index);
+}
+
 void init_figure_mesh_first() {
     const GLsizeiptr n = scene_vertex_count;
     glGenVertexArrays(1, &figure_vertex_array);
     use_vertex_array(figure_vertex_array);
     upload(0, GL_ARRAY_BUFFER, n * 6, scene_positions);
-    glVertexAttribPointer(0, 3, GL_UNSIGNED_SHORT, GL_TRUE, 0, nullptr);
-    glEnableVertexAttribArray(0);
+    point_attribute(0);
     upload(1, GL_ARRAY_BUFFER, n * 4, scene_uvs);
-    glVertexAttribPointer(5, 2, GL_UNSIGNED_SHORT, GL_TRUE, 0, nullptr);
-    glEnableVertexAttribArray(5);
+    point_attribute(1);
 }
 
 void init_figure_mesh_rest() {
     const GLsizeiptr n = scene_vertex_count;
     use_vertex_array(figure_vertex_array);
     upload(2, GL_ARRAY_BUFFER, n * 3, scene_normals);
-    glVertexAttribPointer(1, 3, GL_BYTE, GL_TRUE, 0, nullptr);
-    glEnableVertexAttribArray(1);
+    point_attribute(2);
     upload(3, GL_ARRAY_BUFFER, n * 2, scene_bone_indices);
-    glVertexAttribIPointer(2, 2, GL_UNSIGNED_BYTE, 0, nullptr);
-    glEnableVertexAttribArray(2);
+    point_attribute(3);
     upload(4, GL_ARRAY_BUFFER, n, scene_bone_weights);
-    glVertexAttribPointer(3, 1, GL_UNSIGNED_BYTE, GL_TRUE, 0, nullptr);
-    glEnableVertexAttribArray(3);
+    point_attribute(4);
     upload(5, GL_ELEMENT_ARRAY_BUFFER, (GLsizeiptr)scene_index_count * 2, scene_indices);
+}
+
+GLuint figure_vertex_array_here() {
+    GLuint vertex_array = 0;
+    glGenVertexArrays(1, &vertex_array);
+    use_vertex_array(vertex_array);
+    for (int k = 0; k < 5; ++k) point_attribute(k);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, figure_buffers[5]);
+    return vertex_array;
 }
 
 static void set1f(GLint l, float v) {

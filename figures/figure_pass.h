@@ -17,6 +17,10 @@ extern const char* const figure_uniform_names_second[10];
 // The mesh buffers (positions, texture coordinates, normals, bone indices, bone weights, indices).
 extern GLuint figure_buffers[6];
 
+// A new vertex array on the current context reading the figure's mesh buffers as the
+// figure's own does (vertex arrays are not shared between contexts; buffers are), left bound.
+GLuint figure_vertex_array_here();
+
 // The figure pass with the frame's values taken from the core (cue, audio, camera, palette,
 // pattern records): bones, lights, then the 48 pieces, one draw each.
 void draw_figure();

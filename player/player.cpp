@@ -32,6 +32,12 @@ int player_start(const platform_services& platform, const renderer& drawing) {
     // Late GL set-up: cover and post programs, initial GL state, projection.
     drawing.init_late(screen_width, screen_height);
 
+    // Programs made ready on a second thread, where the platform offers one.
+    if (platform.start_gl_worker && drawing.expect_worker) {
+        drawing.expect_worker(screen_width, screen_height);
+        if (!platform.start_gl_worker(drawing.worker_job, drawing.worker_failed)) drawing.worker_failed();
+    }
+
     // Audio, when there is something to play.
     if (pcm_buffer && chosen_track >= 0 && chosen_track < track_count && payload)
         platform.start_audio(pcm_buffer, frames_total, read_track_record(payload, chosen_track).sample_rate);
@@ -47,14 +53,21 @@ void player_frame(const platform_services& platform, const renderer& drawing, fl
     ++frames_presented;
 }
 
+void player_finish(const platform_services& platform, const renderer& drawing) {
+    if (drawing.stop_worker) drawing.stop_worker();
+    if (platform.join_gl_worker) platform.join_gl_worker();
+}
+
 int run_player(const platform_services& platform, const renderer& drawing) {
     int status = player_start(platform, drawing);
     if (status != player_status_ok) return status;
     // The frame loop, paced by the buffer swap alone.
     for (;;) {
-        if (!platform.poll_events()) return player_status_ok;
+        if (!platform.poll_events()) break;
         float t = platform.show_time();
-        if (show_over(t)) return player_status_ok;
+        if (show_over(t)) break;
         player_frame(platform, drawing, t);
     }
+    player_finish(platform, drawing);
+    return player_status_ok;
 }

@@ -27,6 +27,11 @@ struct platform_services {
     // Whether the cover's fractal glows through in the show's closing seconds: the Linux and
     // offscreen players let it, the Windows player does not.
     bool closing_glow;
+    // Optional (null: none). Starts a thread with a GL context that shares the player's objects
+    // and a framebuffer of the frames' formats bound, which runs `job`, or `failed` when its
+    // context cannot be made current; false when no thread was started. The join waits for it.
+    bool (*start_gl_worker)(void (*job)(), void (*failed)());
+    void (*join_gl_worker)();
 };
 
 // What the sequence draws with: the GL set-up around the seeded choices and the frame.
@@ -36,6 +41,13 @@ struct renderer {
     void (*init_late)(int32_t width, int32_t height); // late GL set-up
     void (*draw_frame)(int32_t width, int32_t height);
     void (*set_closing_glow)(bool on); // before the start-up: the build's closing-glow rule
+    // The programs made ready on a worker thread (render/program_worker.h), where the platform
+    // offers one: announced for the frame size, the worker's job, its failure, and the request
+    // to stop.
+    void (*expect_worker)(int32_t width, int32_t height);
+    void (*worker_job)();
+    void (*worker_failed)();
+    void (*stop_worker)();
 };
 
 // Screen size once the window is open (1920 x 1080 until then).
@@ -59,4 +71,7 @@ int run_player(const platform_services& platform, const renderer& drawing);
 // and one frame at show time t (audio values, direction, drawing, present). poll_events and
 // show_time are not called.
 int player_start(const platform_services& platform, const renderer& drawing);
+// Ends what the start-up began besides the frames: asks the worker thread to stop and waits for
+// it. run_player calls it before returning; a caller of player_start calls it when done.
+void player_finish(const platform_services& platform, const renderer& drawing);
 void player_frame(const platform_services& platform, const renderer& drawing, float t);

@@ -9,6 +9,7 @@
 #include "figures/figure_fast.h"
 #include "looks/palette.h"
 #include "render/passes.h"
+#include "render/program_worker.h"
 #include "render/slots.h"
 #include "render/textures.h"
 
@@ -31,11 +32,13 @@ enum : int { mask_count = 6, picture_count = 7 };
 struct fast_program {
     gl_program gl;
     int p_active;
-    bool built;
-    bool warm[2]; // drawn once without and with blending (the driver's code differs)
+    std::atomic<uint8_t> build_state; // program_unbuilt, _building, _built (render/program_worker.h)
+    bool warm;
 };
 fast_program backgrounds[5];
-fast_program covers[mask_count][picture_count];
+// Without and with blending (the closing glow): one program object per state it is drawn
+// with, as the driver makes its machine code per program for the first state it meets.
+fast_program covers[2][mask_count][picture_count];
 fast_program posts[2]; // echo, kaleidoscope
 
 // The warm-up plan: programs in the order the show first needs them.
@@ -48,6 +51,8 @@ enum : int { warm_capacity = 2 * mask_count * picture_count + 8 };
 warm_entry warm_plan[warm_capacity];
 int warm_count_planned;
 int warm_next;
+// Set by the worker once the entry's program is built and drawn with the entry's state.
+std::atomic<bool> plan_primed[warm_capacity];
 
 const char version_line[] = "#version 330 core\n";
 
@@ -85,18 +90,16 @@ void build_background(int style) {
         while (fp.p_active < 8 &&
                glGetUniformLocation(fp.gl.name, elements[fp.p_active]) == fp.gl.loc[bg_P] + fp.p_active)
             ++fp.p_active;
-    fp.built = true;
 }
 
-void build_cover(int mask, int picture) {
-    fast_program& fp = covers[mask][picture];
+void build_cover(int mask, int picture, bool blend) {
+    fast_program& fp = covers[blend][mask][picture];
     char defines[48] = "#define MASK 0\n#define PICTURE 0\n";
     defines[13] = (char)('0' + mask);
     defines[31] = (char)('0' + picture);
     clear_table(fp.gl);
     fp.gl.name = build_fast(defines, shader_cover_fast_vert, shader_cover_fast_frag);
     look_up_uniforms(fp.gl.name, fullscreen_uniform_names + cover_uniform_first, cover_uniform_count, fp.gl.loc);
-    fp.built = true;
 }
 
 void build_post(int which) {
@@ -105,7 +108,6 @@ void build_post(int which) {
     fp.gl.name = build_fast(which == 0 ? "#define ECHO 1\n" : "#define ECHO 0\n", shader_post_fast_vert,
                             shader_post_fast_frag);
     look_up_uniforms(fp.gl.name, fullscreen_uniform_names + post_uniform_first, post_uniform_count, fp.gl.loc);
-    fp.built = true;
 }
 
 int background_style() {
@@ -133,8 +135,8 @@ void add_to_plan(int kind, int a, int b, bool blend, float beat) {
 }
 
 // Draws program p once into the bottom-left pixel with the GL state its pass draws with.
-void warm_draw(const gl_program& p, int w, int h, bool blend, bool behind_scene = false) {
-    gl_pass_state state = gl_pass(p.name, fullscreen_vertex_array);
+void warm_draw(const gl_program& p, GLuint vertex_array, int w, int h, bool blend, bool behind_scene) {
+    gl_pass_state state = gl_pass(p.name, vertex_array);
     if (behind_scene) {
         state.depth_write = false;
         state.far_depth = true;
@@ -151,42 +153,75 @@ void warm_draw(const gl_program& p, int w, int h, bool blend, bool behind_scene 
     apply_gl_state(gl_rest_state());
 }
 
-void warm(const warm_entry& e, int w, int h) {
-    if (e.kind == kind_background) {
-        int p_active = 0;
-        const gl_program* p = fast_background_program(e.a, &p_active);
-        warm_draw(*p, w, h, false, true);
-        backgrounds[e.a].warm[0] = true;
-    } else if (e.kind == kind_cover) {
-        const gl_program* p = fast_cover_program(e.a, e.b);
-        if (e.b == 6) {
-            bind_texture(0, pattern_texture);
-            use_program(p->name);
-            set1i(p->loc[cover_TX], 0);
-        }
-        warm_draw(*p, w, h, e.blend);
-        covers[e.a][e.b].warm[e.blend] = true;
-    } else {
-        const gl_program* p = fast_post_program(e.a == 0 ? 1 : 2);
-        // the post pass samples the two screen copies on units 1 and 2; made here when no
-        // effect has played yet, with the echo restarting from the screen at its first use
-        size_post_targets(w, h);
-        bind_texture(1, compositor.scene_copy);
-        bind_texture(2, compositor.echo_memory);
-        select_texture_unit(0);
-        use_program(p->name);
-        set1i(p->loc[post_S], 1);
-        set1i(p->loc[post_L], 2);
-        warm_draw(*p, w, h, false);
-        posts[e.a].warm[0] = true;
+// The sampler units a program's pass binds its textures to, set once after the build.
+void set_sampler_units(const warm_entry& e, const gl_program& p) {
+    if (e.kind == kind_cover && e.b == 6) {
+        use_program(p.name);
+        set1i(p.loc[cover_TX], 0);
+    } else if (e.kind == kind_post) {
+        use_program(p.name);
+        set1i(p.loc[post_S], 1);
+        set1i(p.loc[post_L], 2);
     }
 }
 
-bool is_warm(const warm_entry& e) {
-    if (e.kind == kind_background) return backgrounds[e.a].warm[0];
-    if (e.kind == kind_cover) return covers[e.a][e.b].warm[e.blend];
-    return posts[e.a].warm[0];
+// Draws the entry's program once, with its pass's state and its textures' formats: the
+// post programs sample the two screen copies on units 1 and 2, the pattern picture the
+// pattern texture on unit 0.
+void draw_entry(const warm_entry& e, const gl_program& p, GLuint vertex_array, int w, int h, GLuint scene_copy,
+                GLuint echo_memory) {
+    if (e.kind == kind_background) {
+        warm_draw(p, vertex_array, w, h, false, true);
+    } else if (e.kind == kind_cover) {
+        if (e.b == 6) bind_texture(0, pattern_texture);
+        warm_draw(p, vertex_array, w, h, e.blend, false);
+    } else {
+        bind_texture(1, scene_copy);
+        bind_texture(2, echo_memory);
+        select_texture_unit(0);
+        warm_draw(p, vertex_array, w, h, false, false);
+    }
 }
+
+fast_program& program_of(const warm_entry& e) {
+    if (e.kind == kind_background) return backgrounds[e.a];
+    if (e.kind == kind_cover) return covers[e.blend][e.a][e.b];
+    return posts[e.a];
+}
+
+void build_entry(const warm_entry& e) {
+    if (e.kind == kind_background)
+        build_background(e.a);
+    else if (e.kind == kind_cover)
+        build_cover(e.a, e.b, e.blend);
+    else
+        build_post(e.a);
+}
+
+// Builds fp on this thread unless it is built; waits for a build another thread began.
+void make_ready(const warm_entry& e) {
+    fast_program& fp = program_of(e);
+    if (fp.build_state.load(std::memory_order_acquire) == program_built) return;
+    if (take_program_build(fp.build_state)) {
+        build_entry(e);
+        set_sampler_units(e, fp.gl);
+        fp.build_state.store(program_built, std::memory_order_release);
+    } else {
+        wait_program_built(fp.build_state);
+    }
+}
+
+void warm(const warm_entry& e, int w, int h) {
+    make_ready(e);
+    const fast_program& fp = program_of(e);
+    // the screen copies are made here when no effect has played yet, with the echo
+    // restarting from the screen at its first use
+    if (e.kind == kind_post) size_post_targets(w, h);
+    draw_entry(e, fp.gl, fullscreen_vertex_array, w, h, compositor.scene_copy, compositor.echo_memory);
+    program_of(e).warm = true;
+}
+
+bool is_warm(const warm_entry& e) { return program_of(e).warm; }
 
 } // namespace
 
@@ -194,19 +229,19 @@ int fast_cover_picture(int shape) { return (shape >= 0 && shape <= 4) || shape =
 int fast_cover_mask(int style) { return style >= 0 && style < 5 ? style : 5; }
 
 const gl_program* fast_background_program(int style, int* p_active) {
-    if (!backgrounds[style].built) build_background(style);
+    make_ready({kind_background, style, 0, false, 0.0f});
     *p_active = backgrounds[style].p_active;
     return &backgrounds[style].gl;
 }
 
-const gl_program* fast_cover_program(int mask, int picture) {
-    if (!covers[mask][picture].built) build_cover(mask, picture);
-    return &covers[mask][picture].gl;
+const gl_program* fast_cover_program(int mask, int picture, bool blend) {
+    make_ready({kind_cover, mask, picture, blend, 0.0f});
+    return &covers[blend][mask][picture].gl;
 }
 
 const gl_program* fast_post_program(int effect) {
     int which = effect == 1 ? 0 : 1;
-    if (!posts[which].built) build_post(which);
+    make_ready({kind_post, which, 0, false, 0.0f});
     return &posts[which].gl;
 }
 
@@ -214,6 +249,7 @@ void fast_plan_programs() {
     fast_figure_plan();
     warm_count_planned = 0;
     warm_next = 0;
+    for (std::atomic<bool>& p : plan_primed) p.store(false, std::memory_order_relaxed);
     float last_beat = (show.show_length + 0.3f - show.beat_origin) * show.beats_per_second;
     add_to_plan(kind_background, background_style(), 0, false, -1e9f);
     for (int p = 0; p < phrase_capacity; ++p) {
@@ -260,13 +296,41 @@ bool fast_warm_step(int w, int h) {
     bool busy = post_for_frame(cue.phrase, cue.beat).effect != 0 ||
                 cover_for_frame(cue.phrase, cue.beat, cue.t, show.show_length, cover_last_glow).draw;
     if (busy && e.beat > cue.beat + 2.0f && e.kind != kind_background) return false;
+    // With a worker, a program is first drawn here once the worker has drawn it (its machine
+    // code is then in the driver's cache), unless it is needed soon.
+    if (program_worker_expected() && !plan_primed[warm_next].load(std::memory_order_acquire) &&
+        e.beat > cue.beat + 2.0f && e.kind != kind_background)
+        return false;
     warm(e, w, h);
     ++warm_next;
     fast_warmed_this_frame = true;
     return true;
 }
 
+void fast_prepare_programs(const std::atomic<bool>& stop, float before_beat, GLuint vertex_array,
+                           GLuint scene_copy, GLuint echo_memory, int w, int h) {
+    for (int i = 0; i < warm_count_planned; ++i) {
+        if (stop.load(std::memory_order_relaxed)) return;
+        const warm_entry& e = warm_plan[i];
+        if (e.beat < 0.0f) continue; // needed by the first frame, which builds it
+        if (e.beat >= before_beat) return;
+        fast_program& fp = program_of(e);
+        if (!take_program_build(fp.build_state)) continue;
+        build_entry(e);
+        set_sampler_units(e, fp.gl);
+        draw_entry(e, fp.gl, vertex_array, w, h, scene_copy, echo_memory);
+        glFinish();
+        fp.build_state.store(program_built, std::memory_order_release);
+        plan_primed[i].store(true, std::memory_order_release);
+    }
+}
+
 int fast_planned_count() { return warm_count_planned; }
+int fast_primed_count() {
+    int n = 0;
+    for (int i = 0; i < warm_count_planned; ++i) n += plan_primed[i].load(std::memory_order_acquire) ? 1 : 0;
+    return n;
+}
 int fast_warm_count() {
     int n = 0;
     for (int i = 0; i < warm_count_planned; ++i) n += is_warm(warm_plan[i]) ? 1 : 0;
@@ -339,7 +403,7 @@ void fast_background_pass(int w, int h) {
     upload_background(*p, p_active, w, h);
     draw_fullscreen_triangle();
     apply_gl_state(gl_rest_state());
-    backgrounds[background_style()].warm[0] = true;
+    backgrounds[background_style()].warm = true;
 }
 
 void fast_cover_pass(int w, int h) {
@@ -348,7 +412,7 @@ void fast_cover_pass(int w, int h) {
     int mask = fast_cover_mask(cover.style), picture = fast_cover_picture(cover.shape);
     // Without the glow, alpha is 0 (the fragment is discarded) or 1: blending changes nothing.
     bool blend = cover.glow != 0.0f;
-    const gl_program* p = fast_cover_program(mask, picture);
+    const gl_program* p = fast_cover_program(mask, picture, blend);
     gl_pass_state state = gl_pass(p->name, fullscreen_vertex_array);
     state.depth_test = false;
     state.blend = blend ? blend_over : blend_off;
@@ -357,7 +421,7 @@ void fast_cover_pass(int w, int h) {
     upload_cover(*p, cover, w, h);
     if (cover.shape == 6) set1i(p->loc[cover_TX], 0);
     draw_fullscreen_triangle();
-    covers[mask][picture].warm[blend] = true;
+    covers[blend][mask][picture].warm = true;
     if (cover.full_cover) full_cover_extras(w, h, cue.phrase, cover.b);
     apply_gl_state(gl_rest_state());
 }

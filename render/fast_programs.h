@@ -12,6 +12,8 @@
 #pragma once
 #include <stdint.h>
 
+#include <atomic>
+
 #include "render/gl_state.h"
 #include "render/programs.h"
 
@@ -34,14 +36,24 @@ bool fast_warm_step(int w, int h);
 // Whether this frame's warm step warmed a program (the figure's warm-up then waits a frame).
 extern bool fast_warmed_this_frame;
 
+// The worker thread's part (render/program_worker.h): builds each planned program that is
+// first needed before `before_beat` and not built yet, in the order the show needs them, and
+// draws it once with the state the plan draws it with, through the worker's own
+// `vertex_array` and the worker's own screen-copy textures (of the frame's size and format).
+// Returns early when `stop` is set.
+void fast_prepare_programs(const std::atomic<bool>& stop, float before_beat, GLuint vertex_array,
+                           GLuint scene_copy, GLuint echo_memory, int w, int h);
+
 // How many programs the plan holds and how many of them are warm (for tests and measurements).
 int fast_planned_count();
 int fast_warm_count();
+// How many of them a worker thread built and drew (render/program_worker.h).
+int fast_primed_count();
 
 // The specialised programs, built on first request when the plan did not build them yet.
 // Their uniform tables follow the general programs' name lists (bg_*, cover_*, post_*).
 const gl_program* fast_background_program(int style, int* p_active);
-const gl_program* fast_cover_program(int mask, int picture);
+const gl_program* fast_cover_program(int mask, int picture, bool blend);
 const gl_program* fast_post_program(int effect);
 
 // The passes with the specialised programs: the same pixels as background_pass and cover_pass

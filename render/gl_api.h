@@ -45,7 +45,8 @@
     X(PFNGLBINDRENDERBUFFERPROC, glBindRenderbuffer) \
     X(PFNGLRENDERBUFFERSTORAGEPROC, glRenderbufferStorage) \
     X(PFNGLFRAMEBUFFERRENDERBUFFERPROC, glFramebufferRenderbuffer) \
-    X(PFNGLDRAWELEMENTSINSTANCEDPROC, glDrawElementsInstanced)
+    X(PFNGLDRAWELEMENTSINSTANCEDPROC, glDrawElementsInstanced) \
+    X(PFNGLDELETEVERTEXARRAYSPROC, glDeleteVertexArrays)
 
 #define TAVRIN_GL_X(type, name) gl_index_##name,
 enum gl_entry_index : int { TAVRIN_GL_ENTRIES(TAVRIN_GL_X) gl_entry_count };
@@ -82,6 +83,7 @@ bool gl_resolve(void* (*get_proc)(const char*));
 #define glEnableVertexAttribArray TAVRIN_GL_ENTRY(glEnableVertexAttribArray)
 #define glGenVertexArrays TAVRIN_GL_ENTRY(glGenVertexArrays)
 #define glBindVertexArray TAVRIN_GL_ENTRY(glBindVertexArray)
+#define glDeleteVertexArrays TAVRIN_GL_ENTRY(glDeleteVertexArrays)
 #define glUniform2f TAVRIN_GL_ENTRY(glUniform2f)
 #define glVertexAttribIPointer TAVRIN_GL_ENTRY(glVertexAttribIPointer)
 #define glGenFramebuffers TAVRIN_GL_ENTRY(glGenFramebuffers)

@@ -25,8 +25,16 @@ struct tracked_state {
     GLuint texture[gl_texture_units];
 };
 
-tracked_state now;
-bool tracking = false;
+// One record per thread: a thread that prepares programs on a context of its own (see
+// render/program_worker.h) tracks nothing and leaves the frame's record alone. The Windows
+// player has no such thread (and no C runtime start-up to set up thread-local storage).
+#if defined(_WIN32)
+#define per_thread
+#else
+#define per_thread thread_local
+#endif
+per_thread tracked_state now;
+per_thread bool tracking = false;
 
 void forget() { now = tracked_state{}; }
 

@@ -19,6 +19,8 @@
 #include "player/startup.h"
 #include "platform/offscreen/offscreen_player.h"
 #include "platform/payload_file.h"
+#include "figures/figure_fast.h"
+#include "render/fast_programs.h"
 #include "render/gl_api.h"
 
 namespace fs = std::filesystem;
@@ -153,6 +155,42 @@ TEST(RenderPng, RowsAreTheFramebufferTopDown) {
     EXPECT_EQ(wrong_rows, 0);
     bool top_differs_from_bottom = memcmp(&gl[0], &gl[39 * 64 * 3], 64 * 3) != 0;
     EXPECT_TRUE(top_differs_from_bottom) << "a frame whose first and last rows agree cannot show the row order";
+    offscreen_finish();
+}
+
+// The start-up hands the programs to a worker thread with a context of its own, which builds
+// them and draws each once. Every program the plans use gets ready there (all but the
+// background, which the first frame needs), and the frames drawn with them, after the worker
+// has finished, are the frames of the general programs: covers (a wipe, full covers), echo,
+// and the closing glow over its covers.
+TEST(ProgramWorker, ReadiesThePlannedProgramsAndTheFramesStayTheSame) {
+    const char* why = nullptr;
+    const int w = 96, h = 54;
+    ASSERT_EQ(offscreen_start(42, show_file.c_str(), w, h, &why), offscreen_ok) << why;
+    offscreen_wait_for_programs();
+    EXPECT_EQ(fast_primed_count(), fast_planned_count() - 1);
+    EXPECT_EQ(fast_figure_built_count(), fast_figure_planned_count());
+    EXPECT_GT(fast_figure_planned_count(), 10);
+    // the figure takes a program over one per quiet frame: all at once here
+    fast_figure_warm_all();
+
+    std::vector<uint8_t> fast(w * h * 3), general(w * h * 3);
+    int differing = 0;
+    for (float t : {0.5f, 16.2f, 17.0f, 30.0f, 44.0f, 60.0f, 90.0f, 95.0f, 100.0f}) {
+        fast_programs_on = true;
+        offscreen_frame_alone(t, 10);
+        offscreen_read_rgb(fast.data());
+        fast_programs_on = false;
+        offscreen_frame_alone(t, 10);
+        offscreen_read_rgb(general.data());
+        if (fast != general) {
+            ++differing;
+            ADD_FAILURE() << "the frame at " << t << " s differs from the general programs' frame";
+        }
+    }
+    fast_programs_on = true;
+    EXPECT_EQ(differing, 0);
+    offscreen_finish();
 }
 
 // The video's picture is the PNG's, the right way up (GL reads rows bottom first; the video

@@ -77,6 +77,8 @@ bool open_show_payload(const show_options& show, std::string* path, std::string*
     return true;
 }
 
+void finish_offscreen_show() { offscreen_finish(); }
+
 bool start_offscreen_show(const show_options& show, const std::string& payload_path, std::string* error) {
     const char* why = nullptr;
     if (offscreen_start(show.seed, payload_path.empty() ? nullptr : payload_path.c_str(), show.width, show.height,

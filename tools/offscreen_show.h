@@ -35,3 +35,6 @@ bool open_show_payload(const show_options& show, std::string* path, std::string*
 // The player's start-up sequence, offscreen, at the chosen size. False with *error when no
 // offscreen context could be made.
 bool start_offscreen_show(const show_options& show, const std::string& payload_path, std::string* error);
+// Stops what the start-up left running besides the frames (the thread that readies the
+// programs) and waits for it; nothing when no show was started. Before the process ends.
+void finish_offscreen_show();

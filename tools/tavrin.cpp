@@ -24,6 +24,7 @@
 #endif
 #ifdef TAVRIN_RENDER
 #include "tools/bench.h"
+#include "tools/offscreen_show.h"
 #include "tools/render.h"
 #endif
 
@@ -250,8 +251,11 @@ int main(int argc, char** argv) {
     if (command == "pack") return run_pack(argc - 2, argv + 2);
 #endif
 #ifdef TAVRIN_RENDER
-    if (command == "render") return run_render(argc - 2, argv + 2);
-    if (command == "bench") return run_bench(argc - 2, argv + 2);
+    if (command == "render" || command == "bench") {
+        int status = command == "render" ? run_render(argc - 2, argv + 2) : run_bench(argc - 2, argv + 2);
+        finish_offscreen_show();
+        return status;
+    }
 #endif
     fprintf(stderr, "tavrin: unknown command '%s'\n\n%s", command.c_str(), usage_main);
     return 2;

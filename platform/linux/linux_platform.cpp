@@ -36,12 +36,36 @@ enum : uint32_t {
 struct platform_state {
     Display* display;
     Window window;
+    XVisualInfo* visual;
+    GLXContext context;
     int32_t width;
     int32_t height;
     timeval epoch;
     bool gl_33;
 };
-platform_state platform = {nullptr, 0, 1920, 1080, {0, 0}, false};
+platform_state platform = {nullptr, 0, nullptr, nullptr, 1920, 1080, {0, 0}, false};
+
+// The thread that readies the GL programs, with its own context and a small window that is
+// never shown.
+struct gl_worker_state {
+    GLXContext context;
+    Window window;
+    pthread_t thread;
+    bool started;
+    void (*job)();
+    void (*failed)();
+};
+gl_worker_state gl_worker = {nullptr, 0, {}, false, nullptr, nullptr};
+
+void* gl_worker_main(void*) {
+    if (!glXMakeCurrent(platform.display, gl_worker.window, gl_worker.context)) {
+        gl_worker.failed();
+        return nullptr;
+    }
+    gl_worker.job();
+    glXMakeCurrent(platform.display, None, nullptr);
+    return nullptr;
+}
 
 // Shared with the writer thread: everything but frames_written is fixed before it starts.
 struct audio_output {
@@ -83,6 +107,8 @@ bool version_at_least_33(const char* v) {
 } // namespace
 
 int linux_open_window(int32_t* width, int32_t* height) {
+    // A second thread draws through the same display connection (linux_start_gl_worker).
+    XInitThreads();
     Display* d = XOpenDisplay(nullptr);
     if (!d) return 1;
     platform.display = d;
@@ -108,6 +134,8 @@ int linux_open_window(int32_t* width, int32_t* height) {
 
     GLXContext context = glXCreateContext(d, visual, nullptr, True);
     glXMakeCurrent(d, platform.window, context);
+    platform.visual = visual;
+    platform.context = context;
     gettimeofday(&platform.epoch, nullptr);
     platform.gl_33 = version_at_least_33((const char*)glGetString(GL_VERSION));
 
@@ -197,6 +225,29 @@ bool linux_poll_events() {
 }
 
 void linux_present() { glXSwapBuffers(platform.display, platform.window); }
+
+bool linux_start_gl_worker(void (*job)(), void (*failed)()) {
+    if (!platform.display || !platform.context || gl_worker.started) return false;
+    Display* d = platform.display;
+    gl_worker.context = glXCreateContext(d, platform.visual, platform.context, True);
+    if (!gl_worker.context) return false;
+    // the visual of the player's window: the same colour and depth formats
+    XSetWindowAttributes wa = {};
+    wa.colormap = XCreateColormap(d, RootWindow(d, platform.visual->screen), platform.visual->visual, AllocNone);
+    gl_worker.window = XCreateWindow(d, RootWindow(d, platform.visual->screen), 0, 0, 16, 16, 0, platform.visual->depth,
+                                     InputOutput, platform.visual->visual, CWColormap, &wa);
+    gl_worker.job = job;
+    gl_worker.failed = failed;
+    if (pthread_create(&gl_worker.thread, nullptr, gl_worker_main, nullptr) != 0) return false;
+    gl_worker.started = true;
+    return true;
+}
+
+void linux_join_gl_worker() {
+    if (!gl_worker.started) return;
+    pthread_join(gl_worker.thread, nullptr);
+    gl_worker.started = false;
+}
 
 void linux_exit(int status) {
     audio_out.running.store(0, std::memory_order_relaxed);

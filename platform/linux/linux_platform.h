@@ -44,5 +44,11 @@ bool linux_poll_events();
 // Shows the finished frame.
 void linux_present();
 
+// Starts a thread that runs `job` with a GLX context sharing the player's objects, current on a
+// small window of the player's visual that is never shown (`failed` instead when it cannot be
+// made current). False when no thread was started. The join waits for the thread.
+bool linux_start_gl_worker(void (*job)(), void (*failed)());
+void linux_join_gl_worker();
+
 // Ends the process at once with `status`, without releasing anything.
 [[noreturn]] void linux_exit(int status);

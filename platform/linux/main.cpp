@@ -35,6 +35,7 @@ const platform_services linux_services = {
     linux_open_window, resolve_gl,     seed_value,  load_show_payload, decode_track,
     linux_start_audio, linux_poll_events, show_time, linux_present,
     true, // the closing glow
+    linux_start_gl_worker, linux_join_gl_worker,
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "platform/offscreen/egl_context.h"
 
+#include <stdlib.h>
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 
@@ -8,7 +9,10 @@
 namespace {
 EGLDisplay display = EGL_NO_DISPLAY;
 EGLContext context = EGL_NO_CONTEXT;
+EGLConfig chosen_config;
 GLuint framebuffer, colour_buffer, depth_buffer;
+EGLContext worker_context = EGL_NO_CONTEXT;
+GLuint worker_framebuffer, worker_buffers[2];
 } // namespace
 
 void* offscreen_get_proc(const char* name) { return (void*)eglGetProcAddress(name); }
@@ -34,6 +38,7 @@ bool offscreen_open(int width, int height, const char** why) {
     const EGLint context_attributes[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
                                          EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT,
                                          EGL_NONE};
+    chosen_config = config;
     context = eglCreateContext(display, config, EGL_NO_CONTEXT, context_attributes);
     if (context == EGL_NO_CONTEXT) return fail(why, "no GL 3.3 core context");
     if (!eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context)) return fail(why, "eglMakeCurrent failed");
@@ -50,6 +55,49 @@ bool offscreen_open(int width, int height, const char** why) {
     if (!status || status(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return fail(why, "framebuffer incomplete");
     glViewport(0, 0, width, height);
     return true;
+}
+
+// The worker's framebuffer has the formats of the frames' (RGBA8, 24-bit depth); the driver's
+// code for a program depends on them, not on the size.
+static void make_framebuffer(GLuint* fb, GLuint* colour, GLuint* depth, int width, int height) {
+    glGenFramebuffers(1, fb);
+    glBindFramebuffer(GL_FRAMEBUFFER, *fb);
+    glGenRenderbuffers(1, colour);
+    glGenRenderbuffers(1, depth);
+    glBindRenderbuffer(GL_RENDERBUFFER, *colour);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glBindRenderbuffer(GL_RENDERBUFFER, *depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, *colour);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, *depth);
+}
+
+bool offscreen_open_worker_context() {
+    if (display == EGL_NO_DISPLAY || context == EGL_NO_CONTEXT) return false;
+    const EGLint attributes[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
+                                 EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
+    worker_context = eglCreateContext(display, chosen_config, context, attributes);
+    return worker_context != EGL_NO_CONTEXT;
+}
+
+bool offscreen_bind_worker_context() {
+    if (!eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, worker_context)) return false;
+    make_framebuffer(&worker_framebuffer, &worker_buffers[0], &worker_buffers[1], getenv("WSIZE") ? 1280 : 16, getenv("WSIZE") ? 720 : 16);
+    return true;
+}
+
+void offscreen_release_worker_context() {
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &worker_framebuffer);
+    glDeleteRenderbuffers(2, worker_buffers);
+    glFinish();
+    eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+}
+
+void offscreen_close_worker_context() {
+    if (worker_context != EGL_NO_CONTEXT) eglDestroyContext(display, worker_context);
+    worker_context = EGL_NO_CONTEXT;
 }
 
 void offscreen_resize(int width, int height) {
@@ -72,6 +120,7 @@ void offscreen_close() {
         framebuffer = colour_buffer = depth_buffer = 0;
     }
     eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    offscreen_close_worker_context();
     if (context != EGL_NO_CONTEXT) eglDestroyContext(display, context);
     eglTerminate(display);
     display = EGL_NO_DISPLAY;

@@ -14,3 +14,12 @@ unsigned offscreen_framebuffer();
 // The EGL lookup of GL functions, for gl_resolve and for extra functions the caller wants.
 void* offscreen_get_proc(const char* name);
 void offscreen_close();
+
+// A second context sharing the first one's objects, for a worker thread (offscreen_open first).
+bool offscreen_open_worker_context();
+// On the worker thread: makes it current with a small framebuffer of the frames' formats bound.
+bool offscreen_bind_worker_context();
+// On the worker thread, when done: deletes that framebuffer and releases the context.
+void offscreen_release_worker_context();
+// Destroys the worker's context (its thread has released it).
+void offscreen_close_worker_context();

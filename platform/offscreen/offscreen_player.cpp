@@ -1,5 +1,9 @@
 #include "platform/offscreen/offscreen_player.h"
 
+#include <stdlib.h>
+
+#include <thread>
+
 #include "audio/decode.h"
 #include "core/beat_clock.h"
 #include "core/compositor.h"
@@ -47,10 +51,34 @@ void keep_audio(const int16_t*, uint32_t, uint32_t sample_rate) { state.sample_r
 
 void present() {}
 
+std::thread worker;
+
+bool start_gl_worker(void (*job)(), void (*failed)()) {
+    if (!offscreen_open_worker_context()) return false;
+    worker = std::thread([job, failed] {
+        if (!offscreen_bind_worker_context()) {
+            failed();
+            return;
+        }
+        job();
+        offscreen_release_worker_context();
+    });
+    return true;
+}
+
+void join_gl_worker() {
+    if (worker.joinable()) worker.join();
+}
+
 const platform_services offscreen_services = {
     open_window, resolve_gl, seed_value, load_payload, decode_track, keep_audio, nullptr, nullptr, present,
     true, // the closing glow, as on Linux
+    start_gl_worker, join_gl_worker,
 };
+
+// A process that ends without offscreen_finish stops the worker here, unless something the
+// driver registered later has gone first: the tools call offscreen_finish.
+void finish_at_exit() { player_finish(offscreen_services, gl_renderer); }
 
 } // namespace
 
@@ -62,12 +90,17 @@ int offscreen_start(uint32_t seed, const char* payload_path, int32_t width, int3
     state.why = nullptr;
     state.sample_rate = 0;
     int status = player_start(offscreen_services, gl_renderer);
+    if (status == 0) atexit(finish_at_exit);
     if (status == player_status_no_entry_point) status = offscreen_no_entry_point;
     if (status != 0 && why) *why = state.why ? state.why : "start-up failed";
     return status;
 }
 
 uint32_t offscreen_sample_rate() { return state.sample_rate; }
+
+void offscreen_wait_for_programs() { join_gl_worker(); }
+
+void offscreen_finish() { player_finish(offscreen_services, gl_renderer); }
 
 void offscreen_frame(float t) { player_frame(offscreen_services, gl_renderer, t); }
 

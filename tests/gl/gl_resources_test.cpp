@@ -39,7 +39,7 @@ TEST(EntryTable, ResolvesInTableOrderAndStopsAtTheFirstMissingName) {
         int missing;
         bool ok;
         int asked;
-    } cases[] = {{-1, true, 34}, {0, false, 1}, {19, false, 20}, {33, false, 34}};
+    } cases[] = {{-1, true, 35}, {0, false, 1}, {19, false, 20}, {34, false, 35}};
     for (const auto& c : cases) {
         lookup_log log;
         log.missing = c.missing;

@@ -1,0 +1,45 @@
+// Programs made ready on a second thread. A software renderer (Mesa's llvmpipe) turns a
+// program into machine code at its first draw, which takes 60 to 250 ms per program: on the
+// frame thread that is a visible stall. Where the platform can give a second thread a context
+// that shares the player's objects, that thread builds every program the show's plans use and
+// draws each once, with the GL state and texture formats its pass draws with, into a
+// framebuffer of the frame's formats. Mesa keeps the machine code in its shader cache, so the
+// frame thread's own first draw of the program then loads it instead of compiling it.
+//
+// While the worker runs, the frame thread draws a program for the first time only once the
+// worker has made it ready (the figure meanwhile draws with its general program), unless the
+// show needs it within two beats; a program the worker is still building is then waited for.
+// Without a worker (the Windows player, the GL tests) every program is built on the frame
+// thread as before. The pixels are the same either way.
+#pragma once
+#include <stdint.h>
+
+// Frame thread, after the plans exist (render_init_late) and before the platform starts the
+// worker: the programs are to be made ready elsewhere, for frames of w x h pixels.
+void program_worker_expect(int32_t w, int32_t h);
+// Whether a worker is expected or running (frame thread).
+bool program_worker_expected();
+
+// The worker thread's job, with a context current that shares the player's objects and a
+// framebuffer bound whose colour and depth formats are those the frames are drawn into.
+// Returns when every planned program is ready, or soon after program_worker_stop.
+void program_worker_run();
+// The worker thread could not make its context current: the frame thread builds everything.
+void program_worker_failed();
+// Asks program_worker_run to return after the program it is on (any thread).
+void program_worker_stop();
+// Whether program_worker_run has returned (for tests and measurements).
+bool program_worker_finished();
+
+// How far a program's build has come, shared by the two threads: a thread builds a program
+// only after taking it from unbuilt to building, and publishes it as built when done.
+#include <atomic>
+enum : uint8_t { program_unbuilt, program_building, program_built };
+inline bool take_program_build(std::atomic<uint8_t>& state) {
+    uint8_t unbuilt = program_unbuilt;
+    return state.compare_exchange_strong(unbuilt, program_building, std::memory_order_acquire);
+}
+inline void wait_program_built(const std::atomic<uint8_t>& state) {
+    while (state.load(std::memory_order_acquire) != program_built) {
+    }
+}
