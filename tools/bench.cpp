@@ -198,7 +198,6 @@ int run_bench(int argc, char** argv) {
         fprintf(stderr, "tavrin bench: %s\n", why.c_str());
         return 1;
     }
-    if (getenv("BENCH_WAIT")) offscreen_wait_for_programs();
     double started = now_ms();
     offscreen_frame(0.0f);
     glFinish();

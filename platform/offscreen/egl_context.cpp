@@ -1,6 +1,5 @@
 #include "platform/offscreen/egl_context.h"
 
-#include <stdlib.h>
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 
@@ -20,6 +19,23 @@ void* offscreen_get_proc(const char* name) { return (void*)eglGetProcAddress(nam
 static bool fail(const char** why, const char* step) {
     if (why) *why = step;
     return false;
+}
+
+// A framebuffer object with RGBA8 colour and 24-bit depth renderbuffers, left bound. The
+// worker's has the frames' formats: the driver's code for a program depends on them, not on
+// the size.
+static void make_framebuffer(GLuint* fb, GLuint* colour, GLuint* depth, int width, int height) {
+    glGenFramebuffers(1, fb);
+    glBindFramebuffer(GL_FRAMEBUFFER, *fb);
+    glGenRenderbuffers(1, colour);
+    glGenRenderbuffers(1, depth);
+    glBindRenderbuffer(GL_RENDERBUFFER, *colour);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glBindRenderbuffer(GL_RENDERBUFFER, *depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, *colour);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, *depth);
 }
 
 bool offscreen_open(int width, int height, const char** why) {
@@ -44,33 +60,11 @@ bool offscreen_open(int width, int height, const char** why) {
     if (!eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context)) return fail(why, "eglMakeCurrent failed");
     if (!gl_resolve(offscreen_get_proc)) return fail(why, "a GL entry point is missing");
 
-    glGenFramebuffers(1, &framebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glGenRenderbuffers(1, &colour_buffer);
-    glGenRenderbuffers(1, &depth_buffer);
-    offscreen_resize(width, height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_buffer);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_buffer);
+    make_framebuffer(&framebuffer, &colour_buffer, &depth_buffer, width, height);
     auto status = (PFNGLCHECKFRAMEBUFFERSTATUSPROC)offscreen_get_proc("glCheckFramebufferStatus");
     if (!status || status(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return fail(why, "framebuffer incomplete");
     glViewport(0, 0, width, height);
     return true;
-}
-
-// The worker's framebuffer has the formats of the frames' (RGBA8, 24-bit depth); the driver's
-// code for a program depends on them, not on the size.
-static void make_framebuffer(GLuint* fb, GLuint* colour, GLuint* depth, int width, int height) {
-    glGenFramebuffers(1, fb);
-    glBindFramebuffer(GL_FRAMEBUFFER, *fb);
-    glGenRenderbuffers(1, colour);
-    glGenRenderbuffers(1, depth);
-    glBindRenderbuffer(GL_RENDERBUFFER, *colour);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-    glBindRenderbuffer(GL_RENDERBUFFER, *depth);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
-    glBindRenderbuffer(GL_RENDERBUFFER, 0);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, *colour);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, *depth);
 }
 
 bool offscreen_open_worker_context() {
@@ -83,7 +77,7 @@ bool offscreen_open_worker_context() {
 
 bool offscreen_bind_worker_context() {
     if (!eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, worker_context)) return false;
-    make_framebuffer(&worker_framebuffer, &worker_buffers[0], &worker_buffers[1], getenv("WSIZE") ? 1280 : 16, getenv("WSIZE") ? 720 : 16);
+    make_framebuffer(&worker_framebuffer, &worker_buffers[0], &worker_buffers[1], 16, 16);
     return true;
 }
 
