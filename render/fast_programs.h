@@ -8,7 +8,8 @@
 // Only the programs the show's plans use are built, and each is drawn once into a 1 x 1
 // scissor box on an earlier frame (a quiet one where possible), because the driver compiles a
 // program's machine code at its first draw: that cost lands on a frame where nothing else is
-// drawn rather than on the first frame of a phrase.
+// drawn rather than on the first frame of a phrase. Where a worker thread readies them first
+// (render/program_worker.h), that draw only loads the driver's cached code.
 #pragma once
 #include <stdint.h>
 
