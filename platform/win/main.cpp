@@ -33,7 +33,9 @@ float show_time() {
 const platform_services win_services = {
     win_open_window, resolve_gl, win_seed_value, win_load_show_payload, decode_track,
     start_audio,     win_poll_events, show_time, win_present,
-    false, // the Windows show lets no fractal glow through in its closing seconds
+    false,   // the Windows show lets no fractal glow through in its closing seconds
+    nullptr, // no worker thread readies programs: drivers compile them when they are linked
+    nullptr,
 };
 
 } // namespace
