@@ -57,6 +57,13 @@ const char* const bench_usage =
     "                   max_ms, over_16_7, over_33, startup_ms, passes (name: median ms)\n"
     "\n"
     "The machine's other work slows frames down: close other programs, or run it twice.\n"
+    "\n"
+    "A software renderer (Mesa's llvmpipe) compiles each program the first time it draws it,\n"
+    "and keeps the code in Mesa's shader cache (~/.cache/mesa_shader_cache): the first run on a\n"
+    "machine, or after a Mesa update, compiles them all. A second thread with a GL context of\n"
+    "its own compiles them ahead of the frames that need them, as in the player. To see a\n"
+    "first run again, point MESA_SHADER_CACHE_DIR at an empty folder.\n"
+    "\n"
     "Exit status: 0 when every frame was drawn, 1 when no offscreen context could be made,\n"
     "2 for bad usage.\n";
 
