@@ -35,7 +35,7 @@ struct figure_program_fast {
     gl_program gl; // tables as the general program's: loc by fig_*, loc2 by fig2_*
     GLint loc2[10];
     bool planned, warm;
-    std::atomic<uint8_t> build_state; // render/program_worker.h
+    uint8_t build_state; // render/program_worker.h
     int32_t frame;  // the frame whose shared uniforms it holds
     int32_t piece;  // the piece whose fixed uniforms it holds (-1: none)
 };
@@ -133,10 +133,10 @@ void build_indexed(figure_program_fast* fp) {
 
 // Builds fp on this thread unless it is built; waits for a build another thread began.
 void make_ready(figure_program_fast& fp) {
-    if (fp.build_state.load(std::memory_order_acquire) == program_built) return;
+    if (program_state(fp.build_state) == program_built) return;
     if (take_program_build(fp.build_state)) {
         build_indexed(&fp);
-        fp.build_state.store(program_built, std::memory_order_release);
+        publish_program(fp.build_state);
     } else {
         wait_program_built(fp.build_state);
     }
@@ -210,7 +210,7 @@ void fast_figure_prepare(const std::atomic<bool>& stop, GLuint vertex_array) {
         apply_gl_state(state);
         glDrawElements(GL_TRIANGLES, 3, GL_UNSIGNED_SHORT, (const void*)(uintptr_t)(2 * (size_t)scene_pieces[p].first_index));
         glFinish();
-        fp.build_state.store(program_built, std::memory_order_release);
+        publish_program(fp.build_state);
     }
 }
 
@@ -223,7 +223,7 @@ int fast_figure_planned_count() {
 int fast_figure_built_count() {
     int n = 0;
     for (figure_program_fast& fp : all_programs())
-        n += fp.planned && fp.build_state.load(std::memory_order_acquire) == program_built ? 1 : 0;
+        n += fp.planned && program_state(fp.build_state) == program_built ? 1 : 0;
     return n;
 }
 
@@ -252,7 +252,7 @@ void fast_draw_figure() {
         if (!fp.warm && may_warm) {
             // a program the worker is building right now is left to it (its pieces keep the
             // general program); one it has built, or not reached, is taken over here
-            if (fp.build_state.load(std::memory_order_acquire) != program_building) {
+            if (program_state(fp.build_state) != program_building) {
                 make_ready(fp);
                 fp.warm = true; // by the draw below
                 may_warm = false;

@@ -32,7 +32,7 @@ enum : int { mask_count = 6, picture_count = 7 };
 struct fast_program {
     gl_program gl;
     int p_active;
-    std::atomic<uint8_t> build_state; // program_unbuilt, _building, _built (render/program_worker.h)
+    uint8_t build_state; // program_unbuilt, _building, _built (render/program_worker.h)
     bool warm;
 };
 fast_program backgrounds[5];
@@ -52,7 +52,7 @@ warm_entry warm_plan[warm_capacity];
 int warm_count_planned;
 int warm_next;
 // Set by the worker once the entry's program is built and drawn with the entry's state.
-std::atomic<bool> plan_primed[warm_capacity];
+bool plan_primed[warm_capacity]; // read and written atomically
 
 const char version_line[] = "#version 330 core\n";
 
@@ -201,11 +201,11 @@ void build_entry(const warm_entry& e) {
 // Builds fp on this thread unless it is built; waits for a build another thread began.
 void make_ready(const warm_entry& e) {
     fast_program& fp = program_of(e);
-    if (fp.build_state.load(std::memory_order_acquire) == program_built) return;
+    if (program_state(fp.build_state) == program_built) return;
     if (take_program_build(fp.build_state)) {
         build_entry(e);
         set_sampler_units(e, fp.gl);
-        fp.build_state.store(program_built, std::memory_order_release);
+        publish_program(fp.build_state);
     } else {
         wait_program_built(fp.build_state);
     }
@@ -249,7 +249,7 @@ void fast_plan_programs() {
     fast_figure_plan();
     warm_count_planned = 0;
     warm_next = 0;
-    for (std::atomic<bool>& p : plan_primed) p.store(false, std::memory_order_relaxed);
+    for (bool& p : plan_primed) std::atomic_ref<bool>(p).store(false, std::memory_order_relaxed);
     float last_beat = (show.show_length + 0.3f - show.beat_origin) * show.beats_per_second;
     add_to_plan(kind_background, background_style(), 0, false, -1e9f);
     for (int p = 0; p < phrase_capacity; ++p) {
@@ -298,7 +298,7 @@ bool fast_warm_step(int w, int h) {
     if (busy && e.beat > cue.beat + 2.0f && e.kind != kind_background) return false;
     // A program the worker is building right now is left to it unless it is needed soon (the
     // frame would wait for the build); one it has not reached is built here as without it.
-    if (program_of(e).build_state.load(std::memory_order_acquire) == program_building && e.beat > cue.beat + 2.0f &&
+    if (program_state(program_of(e).build_state) == program_building && e.beat > cue.beat + 2.0f &&
         e.kind != kind_background)
         return false;
     warm(e, w, h);
@@ -320,15 +320,16 @@ void fast_prepare_programs(const std::atomic<bool>& stop, float before_beat, GLu
         set_sampler_units(e, fp.gl);
         draw_entry(e, fp.gl, vertex_array, w, h, scene_copy, echo_memory);
         glFinish();
-        fp.build_state.store(program_built, std::memory_order_release);
-        plan_primed[i].store(true, std::memory_order_release);
+        publish_program(fp.build_state);
+        std::atomic_ref<bool>(plan_primed[i]).store(true, std::memory_order_release);
     }
 }
 
 int fast_planned_count() { return warm_count_planned; }
 int fast_primed_count() {
     int n = 0;
-    for (int i = 0; i < warm_count_planned; ++i) n += plan_primed[i].load(std::memory_order_acquire) ? 1 : 0;
+    for (int i = 0; i < warm_count_planned; ++i)
+        n += std::atomic_ref<bool>(plan_primed[i]).load(std::memory_order_acquire) ? 1 : 0;
     return n;
 }
 int fast_warm_count() {

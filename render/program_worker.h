@@ -32,14 +32,21 @@ void program_worker_stop();
 bool program_worker_finished();
 
 // How far a program's build has come, shared by the two threads: a thread builds a program
-// only after taking it from unbuilt to building, and publishes it as built when done.
+// only after taking it from unbuilt to building, and publishes it as built when done. Plain
+// bytes in the program tables, read and written atomically through these (a table of
+// std::atomic would need a constructor run at start-up, which the Windows player has not).
 #include <atomic>
 enum : uint8_t { program_unbuilt, program_building, program_built };
-inline bool take_program_build(std::atomic<uint8_t>& state) {
+inline uint8_t program_state(uint8_t& state) { return std::atomic_ref<uint8_t>(state).load(std::memory_order_acquire); }
+inline bool take_program_build(uint8_t& state) {
     uint8_t unbuilt = program_unbuilt;
-    return state.compare_exchange_strong(unbuilt, program_building, std::memory_order_acquire);
+    return std::atomic_ref<uint8_t>(state).compare_exchange_strong(unbuilt, program_building,
+                                                                   std::memory_order_acquire);
 }
-inline void wait_program_built(const std::atomic<uint8_t>& state) {
-    while (state.load(std::memory_order_acquire) != program_built) {
+inline void publish_program(uint8_t& state) {
+    std::atomic_ref<uint8_t>(state).store(program_built, std::memory_order_release);
+}
+inline void wait_program_built(uint8_t& state) {
+    while (program_state(state) != program_built) {
     }
 }
