@@ -250,10 +250,13 @@ void fast_draw_figure() {
         const piece_record& rec = scene_pieces[p];
         figure_program_fast& fp = program_of(p);
         if (!fp.warm && may_warm) {
-            // a program the worker is building right now is left to it (its pieces keep the
-            // general program); one it has built, or not reached, is taken over here
-            if (program_state(fp.build_state) != program_building) {
+            // with a worker, once the worker has built and drawn it; else built here
+            bool ready = program_state(fp.build_state) == program_built;
+            if (!ready && !program_worker_expected()) {
                 make_ready(fp);
+                ready = true;
+            }
+            if (ready) {
                 fp.warm = true; // by the draw below
                 may_warm = false;
             }

@@ -296,10 +296,10 @@ bool fast_warm_step(int w, int h) {
     bool busy = post_for_frame(cue.phrase, cue.beat).effect != 0 ||
                 cover_for_frame(cue.phrase, cue.beat, cue.t, show.show_length, cover_last_glow).draw;
     if (busy && e.beat > cue.beat + 2.0f && e.kind != kind_background) return false;
-    // A program the worker is building right now is left to it unless it is needed soon (the
-    // frame would wait for the build); one it has not reached is built here as without it.
-    if (program_state(program_of(e).build_state) == program_building && e.beat > cue.beat + 2.0f &&
-        e.kind != kind_background)
+    // With a worker, a program is first drawn here once the worker has drawn it (its machine
+    // code is then in the driver's cache), unless it is needed soon.
+    bool primed = std::atomic_ref<bool>(plan_primed[warm_next]).load(std::memory_order_acquire);
+    if (program_worker_expected() && !primed && e.beat > cue.beat + 2.0f && e.kind != kind_background)
         return false;
     warm(e, w, h);
     ++warm_next;

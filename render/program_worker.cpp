@@ -9,6 +9,7 @@
 
 namespace {
 
+std::atomic<bool> expected{false};
 std::atomic<bool> stop_asked{false};
 std::atomic<bool> finished{false};
 int32_t frame_width = 1, frame_height = 1;
@@ -20,7 +21,10 @@ void program_worker_expect(int32_t w, int32_t h) {
     frame_height = h > 0 ? h : 1;
     stop_asked.store(false, std::memory_order_relaxed);
     finished.store(false, std::memory_order_relaxed);
+    expected.store(true, std::memory_order_release);
 }
+
+bool program_worker_expected() { return expected.load(std::memory_order_acquire); }
 
 void program_worker_run() {
     // Vertex arrays are not shared between contexts: the worker makes its own. The screen
@@ -49,7 +53,10 @@ void program_worker_run() {
     finished.store(true, std::memory_order_release);
 }
 
-void program_worker_failed() { finished.store(true, std::memory_order_release); }
+void program_worker_failed() {
+    finished.store(true, std::memory_order_release);
+    expected.store(false, std::memory_order_release);
+}
 
 void program_worker_stop() { stop_asked.store(true, std::memory_order_relaxed); }
 

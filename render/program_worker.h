@@ -6,25 +6,25 @@
 // framebuffer of the frame's formats. Mesa keeps the machine code in its shader cache, so the
 // frame thread's own first draw of the program then loads it instead of compiling it.
 //
-// The frame thread goes on as it does without a worker, first-drawing one program on a quiet
-// frame in the order the show needs them: one the worker has readied costs it little, one the
-// worker is building is left to it (unless the show needs it within two beats: then the frame
-// waits for it), one the worker has not reached is built on the frame thread. Without a worker
-// (the Windows player, the GL tests) every program is built on the frame thread. The pixels
-// are the same either way.
+// While the worker runs, the frame thread draws a program for the first time only once the
+// worker has made it ready (the figure meanwhile draws with its general program), unless the
+// show needs it within two beats; a program the worker is still building is then waited for.
+// Without a worker (the Windows player, the GL tests) every program is built on the frame
+// thread as before. The pixels are the same either way.
 #pragma once
 #include <stdint.h>
 
 // Frame thread, after the plans exist (render_init_late) and before the platform starts the
-// worker: the frames are w x h pixels.
+// worker: the programs are to be made ready elsewhere, for frames of w x h pixels.
 void program_worker_expect(int32_t w, int32_t h);
+// Whether a worker is expected or running (frame thread).
+bool program_worker_expected();
 
 // The worker thread's job, with a context current that shares the player's objects and a
 // framebuffer bound whose colour and depth formats are those the frames are drawn into.
 // Returns when every planned program is ready, or soon after program_worker_stop.
 void program_worker_run();
-// The worker thread could not make its context current (or none was started): the frame
-// thread builds everything.
+// The worker thread could not make its context current: the frame thread builds everything.
 void program_worker_failed();
 // Asks program_worker_run to return after the program it is on (any thread).
 void program_worker_stop();
