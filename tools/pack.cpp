@@ -16,6 +16,7 @@
 #include "platform/payload_file.h"
 #include "tools/media_out.h"
 #include "tools/pack_checks.h"
+#include "tools/pack_tempo.h"
 
 const char* const pack_usage =
     "usage: tavrin pack [OPTIONS] [TRACK OPTIONS] INPUT... (-o OUT | --append-to EXE -o OUT)\n"
@@ -491,14 +492,18 @@ int run_pack(int argc, char** argv) {
                      (double)p.loop_start / o.rate, r.loop_samples, t.repeats);
         else
             snprintf(loop, sizeof loop, "the whole %.2f s (%u samples) once", (double)r.loop_length, r.loop_samples);
-        // How well the grid fits: the music's beat never strays further from it than this.
-        char fit[96] = "";
-        if (p.grid.grid_windows > 0)
-            snprintf(fit, sizeof fit, " (grid within %.2f beat over %d stretches of 16 beats)", p.grid.drift,
-                     p.grid.grid_windows);
+        // How well the grid fits: the kick and snare never stray further from it than this,
+        // over the stretches where they play on the beat.
+        char fit[160] = "";
+        if (p.grid.grid_windows > 0 && p.grid.drift >= grid_drift_reach - 1e-9)
+            snprintf(fit, sizeof fit, " (grid off the kick and snare by %.2f beat or more in places; check the tempo or "
+                                      "give it with --bpm)", grid_drift_reach);
+        else if (p.grid.grid_windows > 0)
+            snprintf(fit, sizeof fit, " (grid within %.2f beat of the kick and snare over %d stretches of 16 beats)",
+                     p.grid.drift, p.grid.grid_windows);
         else if (!(t.bpm > 0 && t.beat_origin >= 0))
             snprintf(fit, sizeof fit, " (no stretch with a clear enough beat to check the grid)");
-        char line[768];
+        char line[832];
         snprintf(line, sizeof line,
                  "track %zu \"%s\": %.2f bpm%s, first beat %.3f s%s, %s, mood %.2f,%.2f%s, %u feature frames, "
                  "%u energy levels, MP3 %u bytes at %u kbit/s\n",

@@ -18,8 +18,8 @@ struct beat_grid {
     double bpm = 0;       // beats per minute
     double origin = 0;    // seconds into the audio of the first beat
     double clarity = 0;   // how strongly the sound repeats at the tempo, 0..1 (0 when both were given)
-    double drift = 0;     // the largest distance of the music's beat from the grid, in beats
-    int grid_windows = 0; // 16-beat stretches with a clear pulse that drift was measured over
+    double drift = 0;     // the largest distance of the kick and snare from the grid, in beats
+    int grid_windows = 0; // 16-beat stretches with a clear pulse on the beat that drift was measured over
 };
 
 // Tempo and first beat of mono audio. A value above 0 for given_bpm, or not below 0 for

@@ -308,34 +308,41 @@ double grid_drift(const onset_envelope& env, double bpm, double origin, int* win
     *windows = 0;
     if (!(bpm > 0) || env.size() < 4) return 0;
     const double period = 60.0 / bpm * env.frame_rate;
-    const std::vector<float> e = smoothed(env.all);
+    // What a listener taps along to: the kick and the snare, not the hi-hats, arpeggios or
+    // pads between them.
+    std::vector<float> drums(env.size());
+    for (size_t i = 0; i < env.size(); ++i) drums[i] = 2.0f * env.low[i] + env.mid[i];
+    const std::vector<float> e = smoothed(drums);
     const double start = env.frame(origin);
     const double end = (double)e.size();
     const int beats = 16;
     double worst = 0;
     for (double from = start; from + beats * period <= end; from += beats / 2 * period) {
-        // The stretch folded onto one beat: where, within a quarter beat of the grid, its
-        // onsets gather, on the beats and (half as much) between them, so that swung notes
-        // just before each beat do not count as the beat.
+        // The stretch folded onto one beat: where its onsets gather, on the beats and (half as
+        // much) halfway between them, so that swung notes just before each beat do not count
+        // as the beat.
         auto fold = [&](double o) {
             double v = 0;
             for (int k = 0; k < beats; ++k)
                 v += at(e, from + (k + o) * period) + 0.5 * at(e, from + (k + o + 0.5) * period);
             return v;
         };
-        double best = -1, best_o = 0;
-        for (double o = -0.25; o <= 0.25 + 1e-9; o += 1.0 / 128) {
-            double v = fold(o);
-            if (v > best) {
+        double top = 0, mean = 0, best = -1, best_o = 0;
+        for (int k = -32; k < 32; ++k) {
+            const double o = k / 64.0, v = fold(o);
+            mean += v;
+            top = std::max(top, v);
+            if (fabs(o) <= grid_drift_reach + 1e-9 && v > best) {
                 best = v;
                 best_o = o;
             }
         }
-        double mean = 0;
-        for (int k = 0; k < 64; ++k) mean += fold(k / 64.0);
         mean /= 64.0;
         // Only a clear pulse counts: a peak well above the stretch's average over the beat.
-        if (best < 1.6 * mean || best < (double)beats / 2) continue;
+        if (top < 1.6 * mean || top < (double)beats / 2) continue;
+        // A stretch whose strongest kicks and snares fall between the beats (a syncopated
+        // figure, a fill on the sixteenths) says nothing about the grid.
+        if (best < 0.8 * top) continue;
         ++*windows;
         // A grid point that gathers nearly as much as the peak is on the beat (a broad peak,
         // or two close ones, as with flams and swung notes).

@@ -29,8 +29,8 @@ struct tempo_estimate {
     double bpm = 0;        // 0: no steady pulse
     double clarity = 0;    // how strongly the envelope repeats at the chosen beat, 0..1
     double origin = 0;     // seconds of the first beat (a grid point where the music has started)
-    double drift = 0;      // largest distance, in beats, of the music's local beat from the grid
-    int grid_windows = 0;  // stretches of 16 beats with a clear pulse that `drift` was measured over
+    double drift = 0;      // largest distance, in beats, of the kick and snare from the grid (grid_drift)
+    int grid_windows = 0;  // stretches of 16 beats that `drift` was measured over
 };
 
 // Below this clarity a recording has no steady pulse (silence, noise), and below this
@@ -43,8 +43,13 @@ constexpr float min_sharpest_onset = 30.0f;
 tempo_estimate estimate_tempo(const onset_envelope& env, double given_bpm, double given_origin, double min_bpm,
                               double max_bpm);
 
-// Over 16-beat stretches: how far the music's own beat lies from the grid (in beats, the
-// largest over stretches with a clear pulse) and how many such stretches there are.
+// Over 16-beat stretches: how far the kick and snare lie from the grid (in beats, the largest
+// over stretches with a clear pulse on the beat) and how many such stretches there are.
+// Stretches whose strongest kicks and snares fall between the beats are left out. Offsets up
+// to grid_drift_reach are measured; onsets gathered further from the grid are taken to be on
+// other parts of the beat (sixteenths, the "and"), so a grid that slides off the music reads
+// grid_drift_reach.
+constexpr double grid_drift_reach = 3.0 / 16;
 double grid_drift(const onset_envelope& env, double bpm, double origin, int* windows);
 
 // Peaks of the whole-band envelope (onsets), in seconds.
