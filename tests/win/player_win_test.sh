@@ -248,7 +248,9 @@ frame)
     }
     closest 0.5 0.25 6.0 coarse # the grab's show time lies somewhere in there
     t=$(basename "$best_frame" | sed 's/.*-\([0-9.]*\)s\.png/\1/')
-    closest "$(echo "$t - 0.15" | bc)" 0.01 "$(echo "$t + 0.15" | bc)" fine
+    # a step either side of the coarse pick: a coarse frame caught mid-move may lose to its
+    # neighbour although the grab lies nearer to it
+    closest "$(echo "$t - 0.3" | bc)" 0.01 "$(echo "$t + 0.3" | bc)" fine
     result=$("$probe" compare "$work/grab.png" "$best_frame")
     echo "     closest offscreen frame: $(basename "$best_frame") ($result)"
     far=$(echo "$result" | awk '{print $6}')
