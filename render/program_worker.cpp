@@ -11,7 +11,6 @@ namespace {
 
 std::atomic<bool> expected{false};
 std::atomic<bool> stop_asked{false};
-std::atomic<bool> finished{false};
 int32_t frame_width = 1, frame_height = 1;
 
 } // namespace
@@ -20,7 +19,6 @@ void program_worker_expect(int32_t w, int32_t h) {
     frame_width = w > 0 ? w : 1;
     frame_height = h > 0 ? h : 1;
     stop_asked.store(false, std::memory_order_relaxed);
-    finished.store(false, std::memory_order_relaxed);
     expected.store(true, std::memory_order_release);
 }
 
@@ -50,14 +48,9 @@ void program_worker_run() {
     glDeleteVertexArrays(1, &figure);
     glDeleteVertexArrays(1, &fullscreen);
     glFinish();
-    finished.store(true, std::memory_order_release);
 }
 
-void program_worker_failed() {
-    finished.store(true, std::memory_order_release);
-    expected.store(false, std::memory_order_release);
-}
+void program_worker_failed() { expected.store(false, std::memory_order_release); }
 
 void program_worker_stop() { stop_asked.store(true, std::memory_order_relaxed); }
 
-bool program_worker_finished() { return finished.load(std::memory_order_acquire); }

@@ -28,8 +28,6 @@ void program_worker_run();
 void program_worker_failed();
 // Asks program_worker_run to return after the program it is on (any thread).
 void program_worker_stop();
-// Whether program_worker_run has returned (for tests and measurements).
-bool program_worker_finished();
 
 // How far a program's build has come, shared by the two threads: a thread builds a program
 // only after taking it from unbuilt to building, and publishes it as built when done. Plain
