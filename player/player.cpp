@@ -12,6 +12,11 @@ int32_t screen_width = 1920;
 int32_t screen_height = 1080;
 uint32_t frames_presented = 0;
 
+namespace {
+bool worker_due;           // a worker is expected and has not been started yet
+uint32_t frames_at_start; // frames_presented when the show started
+}
+
 int player_start(const platform_services& platform, const renderer& drawing) {
     if (drawing.set_closing_glow) drawing.set_closing_glow(platform.closing_glow);
     // Window and context; the screen size is known afterwards.
@@ -32,10 +37,14 @@ int player_start(const platform_services& platform, const renderer& drawing) {
     // Late GL set-up: cover and post programs, initial GL state, projection.
     drawing.init_late(screen_width, screen_height);
 
-    // Programs made ready on a second thread, where the platform offers one.
+    // Programs made ready on a second thread, where the platform offers one. The thread starts
+    // once the first frame is out (player_start_worker): on a software renderer its compiles
+    // would share the processors with that frame's drawing.
+    worker_due = false;
+    frames_at_start = frames_presented;
     if (platform.start_gl_worker && drawing.expect_worker) {
         drawing.expect_worker(screen_width, screen_height);
-        if (!platform.start_gl_worker(drawing.worker_job, drawing.worker_failed)) drawing.worker_failed();
+        worker_due = true;
     }
 
     // Audio, when there is something to play.
@@ -44,7 +53,15 @@ int player_start(const platform_services& platform, const renderer& drawing) {
     return player_status_ok;
 }
 
+void player_start_worker(const platform_services& platform, const renderer& drawing) {
+    if (!worker_due) return;
+    worker_due = false;
+    if (!platform.start_gl_worker(drawing.worker_job, drawing.worker_failed)) drawing.worker_failed();
+}
+
 void player_frame(const platform_services& platform, const renderer& drawing, float t) {
+    // the frame before this one has been presented (a swap or a read-back finishes it)
+    if (frames_presented != frames_at_start) player_start_worker(platform, drawing);
     update_audio_features(t);
     update_cue(t);
     direct_camera(screen_width, screen_height, audio.AU);
@@ -54,6 +71,7 @@ void player_frame(const platform_services& platform, const renderer& drawing, fl
 }
 
 void player_finish(const platform_services& platform, const renderer& drawing) {
+    worker_due = false;
     if (drawing.stop_worker) drawing.stop_worker();
     if (platform.join_gl_worker) platform.join_gl_worker();
 }

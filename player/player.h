@@ -75,3 +75,6 @@ int player_start(const platform_services& platform, const renderer& drawing);
 // it. run_player calls it before returning; a caller of player_start calls it when done.
 void player_finish(const platform_services& platform, const renderer& drawing);
 void player_frame(const platform_services& platform, const renderer& drawing, float t);
+// Starts the worker thread that player_start prepared, unless it has started already; the
+// second frame starts it otherwise. For a caller that wants every program ready before drawing.
+void player_start_worker(const platform_services& platform, const renderer& drawing);

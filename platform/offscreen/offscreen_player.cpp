@@ -98,7 +98,10 @@ int offscreen_start(uint32_t seed, const char* payload_path, int32_t width, int3
 
 uint32_t offscreen_sample_rate() { return state.sample_rate; }
 
-void offscreen_wait_for_programs() { join_gl_worker(); }
+void offscreen_wait_for_programs() {
+    player_start_worker(offscreen_services, gl_renderer);
+    join_gl_worker();
+}
 
 void offscreen_finish() { player_finish(offscreen_services, gl_renderer); }
 

@@ -17,10 +17,10 @@ enum : int {
 // *why (if given) then says what failed. Runs once per process.
 int offscreen_start(uint32_t seed, const char* payload_path, int32_t width, int32_t height, const char** why);
 
-// The start-up hands the show's programs to a worker thread with a context of its own (see
+// The show's programs go to a worker thread with a context of its own (see
 // render/program_worker.h), which builds them and draws each once, so that no frame waits for
-// the driver's compiler. Waits until it is done (measurements and tests that want every
-// program ready before the first timed frame).
+// the driver's compiler. The second frame starts it; this starts it if no frame has, and waits
+// until it is done (measurements and tests that want every program ready before a timed frame).
 void offscreen_wait_for_programs();
 // Asks the worker to stop after the program it is on and waits for it. Call before the process
 // ends: a worker still compiling while the driver's libraries tear themselves down crashes.
