@@ -400,7 +400,9 @@ tempo_estimate estimate_tempo(const onset_envelope& env, double given_bpm, doubl
         // nearly as well: a dotted-eighth figure (3 sixteenths) over a beat of 4, or a triplet
         // pulse grouped in twos or threes. The drums decide: a grid that catches clearly more
         // of the strong onsets of the kick band and of the hi-hat band (where a bass line or
-        // an arpeggio plays less) is the music's beat.
+        // an arpeggio plays less) is the music's beat. It must catch at least half of them,
+        // unless the envelope also repeats more strongly at it than at the pick: then only the
+        // leaning towards the usual tapping range had kept the pick, and both cues outweigh it.
         {
             const onset_peaks kicks = strong_onsets(smoothed(env.low), fr);
             const onset_peaks hats = strong_onsets(smoothed(env.high), fr);
@@ -417,7 +419,8 @@ tempo_estimate estimate_tempo(const onset_envelope& env, double given_bpm, doubl
                 double bpm = 60.0 * fr / lag;
                 if (bpm < min_bpm || bpm > max_bpm) continue;
                 double share = drum_share(lag);
-                if (value > 0.3 * pick->value && tempo_prior(bpm) > 0.3 && share >= 0.5 && share > 1.5 * better_share) {
+                if (value > 0.3 * pick->value && tempo_prior(bpm) > 0.3 && (share >= 0.5 || value > pick->value) &&
+                    share > 1.5 * better_share) {
                     cands.push_back({lag, value, 0});
                     better = &cands.back();
                     better_share = share;
