@@ -194,7 +194,8 @@ void win_exit() {
     // Closing the last device ends the sound system's threads on their own. ExitProcess ending
     // threads while they are at it, or ending them in their waits when the device is left open,
     // crashed Wine at exit: in 4 of 8 runs straight after the close, about 1 in 24 with the
-    // device left open, and in none of 32 when the threads had 200 ms to finish first.
+    // device left open, 1 in 44 when the threads had 200 ms to finish first (the end-to-end
+    // tests run a case again when Wine dies that way).
     if (audio_out.running) {
         waveOutReset(audio_out.device);
         waveOutUnprepareHeader(audio_out.device, &audio_out.header, sizeof audio_out.header);
