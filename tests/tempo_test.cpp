@@ -109,6 +109,22 @@ TEST(Tempo, SoundWithoutAPulseIsRefusedWithTheWayOut) {
     }
 }
 
+TEST(Tempo, AClipTooShortForAGridNeedsItsTempoAndThenStartsOnABeat) {
+    // 1.5 s of clicks at 120 bpm: too short to find a tempo in, but packed at a given one
+    const uint32_t rate = 22050;
+    std::vector<float> clip((size_t)(1.5 * rate), 0.0f);
+    for (size_t beat = 0; beat < 3; ++beat)
+        for (size_t i = 0; i < 200; ++i) clip[beat * rate / 2 + i] = 0.8f * (float)sin(0.3 * (double)i);
+    beat_grid g;
+    std::string error;
+    EXPECT_FALSE(find_beats(clip.data(), clip.size(), rate, 0, -1, &g, &error));
+    EXPECT_NE(error.find("too short"), std::string::npos) << error;
+    EXPECT_NE(error.find("--bpm"), std::string::npos) << error;
+    ASSERT_TRUE(find_beats(clip.data(), clip.size(), rate, 120, -1, &g, &error)) << error;
+    EXPECT_EQ(g.bpm, 120);
+    EXPECT_EQ(g.origin, 0);
+}
+
 TEST(PackAudio, FormatsLibsndfileLacksAreDecodedByFfmpeg) {
     if (system("command -v ffmpeg >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg on PATH";
     click_track t;

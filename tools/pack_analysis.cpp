@@ -210,6 +210,19 @@ bool find_beats(const float* samples, size_t count, uint32_t rate, double given_
     onset_envelope env = onset_strength(samples, count, rate);
     tempo_estimate t = estimate_tempo(env, given_bpm, given_origin, min_bpm, max_bpm);
     out->clarity = t.clarity;
+    if (!(t.bpm > 0) && (double)env.size() < shortest_tempo_seconds * env.frame_rate) {
+        // A clip too short for a grid: with its tempo given it starts on a beat
+        if (have_bpm) {
+            out->bpm = given_bpm;
+            out->origin = 0;
+            return true;
+        }
+        char text[96];
+        snprintf(text, sizeof text, "too short to find a tempo in (%.2f s; it takes %.0f s or more)",
+                 (double)count / rate, shortest_tempo_seconds);
+        *error = std::string(text) + "; give the tempo with --bpm";
+        return false;
+    }
     if (!(t.bpm > 0)) {
         char text[64];
         snprintf(text, sizeof text, "%.3f", t.clarity);

@@ -356,7 +356,7 @@ tempo_estimate estimate_tempo(const onset_envelope& env, double given_bpm, doubl
                               double max_bpm) {
     tempo_estimate out;
     const double fr = env.frame_rate;
-    if (env.size() < (size_t)(2 * fr)) return out;
+    if ((double)env.size() < shortest_tempo_seconds * fr) return out;
     if (env.sharpest < min_sharpest_onset && !(given_bpm > 0)) return out;
     const size_t max_lag = std::min(env.size() - 1, (size_t)ceil(4.2 * 60.0 / min_bpm * fr));
     std::vector<double> a = autocorrelation(env.all, max_lag);

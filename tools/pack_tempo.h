@@ -37,9 +37,12 @@ struct tempo_estimate {
 // sharpness no attacks at all (a drone, whose flux is numerical ripple).
 constexpr double min_pulse_clarity = 0.06;
 constexpr float min_sharpest_onset = 30.0f;
+// Shorter audio is too short to tell a tempo or place a grid.
+constexpr double shortest_tempo_seconds = 2.0;
 
 // The tempo (given_bpm when above 0) and the beat grid (its phase through given_origin when
-// that is 0 or more). bpm stays 0 when nothing repeats.
+// that is 0 or more). bpm stays 0 when nothing repeats, and when the envelope is shorter than
+// shortest_tempo_seconds, even with the tempo given.
 tempo_estimate estimate_tempo(const onset_envelope& env, double given_bpm, double given_origin, double min_bpm,
                               double max_bpm);
 
