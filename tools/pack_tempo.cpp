@@ -456,10 +456,19 @@ tempo_estimate estimate_tempo(const onset_envelope& env, double given_bpm, doubl
         for (size_t i = 0; i < env.size(); ++i) drums[i] = env.low[i] + env.mid[i];
         double at0 = mean_on_grid(drums, period, ph, -1), at3 = mean_on_grid(drums, period, ph, -1, 1.0 / 3),
                at6 = mean_on_grid(drums, period, ph, -1, 2.0 / 3), at_half = mean_on_grid(drums, period, ph, -1, 0.5);
+        // A slow grid whose own beats come strong and weak by turns in the kick and snare bands
+        // (a bar accented on its first and third beats, or a backbeat) is kept, even with busy
+        // half beats: in a song twice as fast its points fall on every other beat, where the
+        // bar's kick and snare come back alike; and a half-time feel there is tapped slow too.
+        auto turns = [](double even, double odd) {
+            double top = std::max(even, odd);
+            return top > 0 ? std::min(even, odd) / top : 1.0;
+        };
+        const bool slow_accents = 0.5 * (turns(low_even, low_odd) + turns(mid_even, mid_odd)) < 2.0 / 3.0;
         if (bpm * 1.5 <= 210 && std::min(at3, at6) >= 0.8 * at0 && at_half < 0.6 * std::min(at3, at6)) {
             double value = 0;
             period = comb_peak(a, period / 1.5, 0.02, &value);
-        } else if (bpm * 2 <= 210 && half_low + half_mid >= 0.8 * (on_low + on_mid)) {
+        } else if (bpm * 2 <= 210 && half_low + half_mid >= 0.8 * (on_low + on_mid) && !slow_accents) {
             double value = 0;
             period = comb_peak(a, period / 2, 0.02, &value);
         } else if (bpm / 2 >= min_bpm && bpm > 125 && alternate) {
