@@ -77,6 +77,14 @@ const uint32_t rate = 22050;
 
 const uint32_t flux_hop = 128, flux_window = 1024;
 
+// Block j of `hop` samples of s into `in`, zeros past the end.
+void fill_block(const std::vector<float>& s, size_t j, uint32_t hop, fvec_t* in) {
+    for (uint32_t k = 0; k < hop; ++k) {
+        size_t i = j * hop + k;
+        in->data[k] = i < s.size() ? s[i] : 0.0f;
+    }
+}
+
 // aubio's spectral flux, less its mean over about a second, negatives dropped, spread 1.
 std::vector<double> flux_envelope(const std::vector<float>& s) {
     aubio_pvoc_t* pv = new_aubio_pvoc(flux_window, flux_hop);
@@ -86,10 +94,7 @@ std::vector<double> flux_envelope(const std::vector<float>& s) {
     fvec_t* out = new_fvec(1);
     std::vector<double> e;
     for (size_t j = 0; j * flux_hop < s.size(); ++j) {
-        for (uint32_t k = 0; k < flux_hop; ++k) {
-            size_t i = j * flux_hop + k;
-            in->data[k] = i < s.size() ? s[i] : 0.0f;
-        }
+        fill_block(s, j, flux_hop, in);
         aubio_pvoc_do(pv, in, spectrum);
         aubio_specdesc_do(sd, spectrum, out);
         e.push_back(out->data[0]);
@@ -166,10 +171,7 @@ std::vector<double> tracker_beats(const std::vector<float>& s) {
     fvec_t* out = new_fvec(1);
     std::vector<double> beats;
     for (size_t j = 0; j * hop < s.size(); ++j) {
-        for (uint32_t k = 0; k < hop; ++k) {
-            size_t i = j * hop + k;
-            in->data[k] = i < s.size() ? s[i] : 0.0f;
-        }
+        fill_block(s, j, hop, in);
         aubio_tempo_do(tracker, in, out);
         if (out->data[0] != 0) beats.push_back(aubio_tempo_get_last_s(tracker));
     }
