@@ -63,7 +63,6 @@ struct row {
     double reference_slide = NAN; // the same, up to half a beat
     int reference_windows = 0;    // stretches of 16 reference beats that it was measured over
     double tracker_drift = NAN;   // the same against aubio's beat tracker, where it keeps our tempo
-    int tracker_windows = 0;
     bool drift_known = false;
     float mood_x = 0, mood_y = 0;
     track_analysis measures;
@@ -507,9 +506,10 @@ int main(int argc, char** argv) {
                                                          &r.reference_windows, &r.reference_slide);
                 const std::vector<double> tracked = tracker_beats(s);
                 if (fabs(beats_bpm(tracked) / r.grid.bpm - 1.0) <= 0.04) {
+                    int windows = 0;
                     double slide = 0;
-                    r.tracker_drift = drift_from_reference(o, tracked, latency, r.grid.bpm, r.grid.origin,
-                                                           &r.tracker_windows, &slide);
+                    r.tracker_drift =
+                        drift_from_reference(o, tracked, latency, r.grid.bpm, r.grid.origin, &windows, &slide);
                 }
             }
             print_row(r);
